@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <span>
+
+namespace checks {
+
+// CRC-32/BZIP2: generator polynomial 0x04C11DB7, processed most significant
+// bit first (neither input nor output reflected), register starting at
+// 0xFFFFFFFF, complemented at the end. The nine ASCII digits "123456789" give
+// 0xFC891918. The reflected CRC-32 of zip files is a different function and
+// does not match the stock reference values.
+inline constexpr std::uint32_t kCrc32Polynomial = 0x04C11DB7;
+inline constexpr std::uint32_t kCrc32Initial = 0xFFFFFFFF;
+inline constexpr std::size_t kCrcReadBlockSize = 16384;
+
+using Crc32Table = std::array<std::uint32_t, 256>;
+
+// Table for byte-at-a-time folding: entry i is i * x^32 modulo the polynomial.
+constexpr Crc32Table buildCrc32Table() {
+  Crc32Table table{};
+  for (std::uint32_t i = 0; i < 256; ++i) {
+    std::uint32_t c = i << 24;
+    for (int bit = 0; bit < 8; ++bit) {
+      c = (c & 0x80000000U) ? (c << 1) ^ kCrc32Polynomial : c << 1;
+    }
+    table[i] = c;
+  }
+  return table;
+}
+
+inline constexpr Crc32Table Crc32TableValues = buildCrc32Table();
+
+// Folds `bytes` into the CRC register `crc` (neither initial value nor final
+// complement applied), so that a stream can be processed in pieces.
+std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes);
+
+// CRC-32 of every byte from the file's current position to its end, read in
+// blocks of `buffer`'s size; a read error ends the sum like the end of file.
+// Leaves the file at its end.
+std::uint32_t fileCrc32(std::FILE* file, std::span<std::uint8_t> buffer);
+
+}  // namespace checks

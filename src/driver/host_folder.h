@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace driver {
+
+// What locating the host folder asks of the system; tests supply their own.
+struct HostProbe {
+  std::function<std::optional<std::string>()> registryPath;  // FS2002's recorded install path
+  std::function<bool(const std::string&)> pathExists;
+  std::function<std::string()> currentFolder;
+  char separator = '\\';
+};
+
+// The probe that asks the real system.
+HostProbe systemHostProbe();
+
+// A registry path without its trailing backslashes and blanks; the first
+// character always stays.
+std::string trimRegistryPath(std::string text);
+
+// The FS2002 folder to scan: the registry's path when it exists, else the
+// default install path when it exists, else the parent of the current folder
+// (kept unnormalised) when it holds SCENEDB; empty text when none passes.
+std::string locateHostFolder(const HostProbe& probe);
+
+}  // namespace driver

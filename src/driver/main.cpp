@@ -1,0 +1,13 @@
+#include <cstdio>
+
+#include "driver/run.h"
+#include "platform/platform.h"
+
+int main() {
+  const bool terminal = platform::prepareStandardOutput();
+  report::TextOut console(stdout, terminal);
+  driver::RunState state(console);
+  const driver::RunOutcome outcome = driver::runScan(state);
+  std::fflush(stdout);
+  return driver::exitStatusOf(outcome);
+}

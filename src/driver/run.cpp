@@ -1,0 +1,63 @@
+#include "driver/run.h"
+
+#include <cstdio>
+
+#include "driver/area_walk.h"
+#include "driver/host_folder.h"
+#include "platform/platform.h"
+#include "report/listing.h"
+#include "report/texts.h"
+
+namespace driver {
+
+namespace {
+
+RunOutcome scanAndReport(RunState& state, const std::string& ownFolder) {
+  state.console.print(report::kHostFolderFound);
+  scanSceneryAreas(state);
+  state.console.print(report::kScanCompleted);
+  const std::string listingPath = ownFolder + platform::pathSeparator() + report::kListingFileName;
+  const report::ListingOutcome listing = report::writeListing(listingPath, state.checks.lists, state.console);
+  if (!listing.created) return RunOutcome::Failed;
+  return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
+}
+
+void waitForEnter() {
+  for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+  }
+}
+
+}  // namespace
+
+std::string ownFolderOf(const std::string& programPath, char separator) {
+  const std::size_t last = programPath.rfind(separator);
+  return last == std::string::npos ? std::string() : programPath.substr(0, last);
+}
+
+RunOutcome runScan(RunState& state) {
+  state.console.print(report::formatText(report::kBanner, report::kVersion));
+  const std::string ownFolder = ownFolderOf(platform::programPath(), platform::pathSeparator());
+  // The last host folder candidate is the parent of the current folder.
+  platform::setCurrentFolder(ownFolder);
+  state.hostFolder = locateHostFolder(systemHostProbe());
+  RunOutcome outcome = RunOutcome::Failed;
+  if (state.hostFolder.empty()) {
+    state.console.print(report::kNoHostFolder);
+  } else {
+    outcome = scanAndReport(state, ownFolder);
+  }
+  state.console.print(report::kPressEnter);
+  waitForEnter();
+  return outcome;
+}
+
+int exitStatusOf(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::NoBadFiles: return 0;
+    case RunOutcome::BadFilesFound: return 1;
+    case RunOutcome::Failed: return 2;
+  }
+  return 2;
+}
+
+}  // namespace driver

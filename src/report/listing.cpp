@@ -1,0 +1,60 @@
+#include "report/listing.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/platform.h"
+#include "report/texts.h"
+
+namespace report {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+void writeRecords(TextOut& out, const checks::BadFileList& list) {
+  for (const checks::BadFileRecord& record : list) {
+    const char* label = record.isStock ? kStockFileLabel : kAddOnFileLabel;
+    out.print(formatText(kListingRecord, record.path.c_str(), label));
+  }
+}
+
+void writeListingBody(TextOut& out, const checks::BadFileLists& lists) {
+  out.print(kListingHeading);
+  if (!lists.formatErrorList.empty()) {
+    out.print(kFormatErrorExplanation);
+    writeRecords(out, lists.formatErrorList);
+    out.print("\n");
+  } else {
+    out.print(kNoFormatErrors);
+  }
+  if (!lists.checksumErrorList.empty()) {
+    out.print(kChecksumExplanation);
+    writeRecords(out, lists.checksumErrorList);
+  }
+}
+
+}  // namespace
+
+ListingOutcome writeListing(const std::string& listingPath, const checks::BadFileLists& lists,
+                            TextOut& console) {
+  ListingOutcome outcome{false, lists.anyBad()};
+  // Binary mode: the text writer makes the CR LF line ends itself. A path over
+  // the limit is refused rather than cut into another path.
+  FileHandle file;
+  if (listingPath.size() <= platform::kMaxPathLength) file.reset(std::fopen(listingPath.c_str(), "wb"));
+  if (file) {
+    std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);
+    TextOut out(file.get(), false);
+    writeListingBody(out, lists);
+    outcome.created = std::fclose(file.release()) == 0;
+  }
+  if (!outcome.created) console.print(formatText(kCantCreateListing, listingPath.c_str()));
+  console.print(outcome.anyBad ? formatText(kVerdictBadFiles, kListingFileName) : std::string(kVerdictClean));
+  return outcome;
+}
+
+}  // namespace report

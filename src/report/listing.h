@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "checks/classification.h"
+#include "report/text_out.h"
+
+namespace report {
+
+// What became of the listing and what the verdict said.
+struct ListingOutcome {
+  bool created = false;
+  bool anyBad = false;
+};
+
+// Writes the listing file at `listingPath` from the two bad-file lists
+// (newest first) and prints the verdict on `console`. A listing that cannot
+// be created is reported on the console; the verdict follows all the same.
+ListingOutcome writeListing(const std::string& listingPath, const checks::BadFileLists& lists,
+                            TextOut& console);
+
+}  // namespace report

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace report {
+
+// printf-style formatting into a string.
+[[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);
+
+// Writes text to a byte stream the way a Windows text-mode stream does, on
+// every build: each LF goes out as CR LF, a lone CR stays one CR. The stream
+// itself must be binary, so nothing translates the bytes a second time.
+class TextOut {
+ public:
+  // With `flushEachPrint`, each print reaches the stream's destination before
+  // print returns (a console shows the running count at once).
+  TextOut(std::FILE* stream, bool flushEachPrint) : stream_(stream), flushEachPrint_(flushEachPrint) {}
+
+  void print(std::string_view text);
+
+ private:
+  std::FILE* stream_;
+  bool flushEachPrint_;
+  std::string lineEnded_;
+};
+
+// Size of the blocks in which output to a file or pipe is collected.
+inline constexpr std::size_t kOutputBlockSize = 4096;
+
+}  // namespace report
