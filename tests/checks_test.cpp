@@ -1,0 +1,485 @@
+// Facility file checks: header test, stock tables, CRC-32, section
+// validation and classification.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <string>
+
+#include "checks/classification.h"
+#include "checks/crc32.h"
+#include "checks/facility_header.h"
+#include "checks/section_validation.h"
+#include "checks/stock_tables.h"
+#include "support/bgl_builder.h"
+#include "support/crc_forge.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+using checks::FacilityHeader;
+
+bool headerPasses(const Bytes& bytes) {
+  ScratchFile file(bytes);
+  FacilityHeader header;
+  return checks::isFacilityFile(file.get(), header);
+}
+
+// Runs the header test and, when it passes, the section validation.
+bool sectionIsSound(const Bytes& bytes) {
+  ScratchFile file(bytes);
+  FacilityHeader header;
+  if (!checks::isFacilityFile(file.get(), header)) ADD_FAILURE() << "header test failed";
+  return checks::validateFacilitySection(file.get(), header);
+}
+
+Bytes random_bytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(size);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+// ---------------------------------------------------------------- header
+
+TEST(FacilityHeader, SoundHeaderIsAFacilityFile) { EXPECT_TRUE(headerPasses(soundFacilityFile())); }
+
+TEST(FacilityHeader, EachConditionFailingAloneRejectsTheFile) {
+  const HeaderFields sound;
+  std::vector<std::pair<std::string, HeaderFields>> cases;
+  for (std::uint16_t marker : {std::uint16_t{0x0000}, std::uint16_t{0x0002}, std::uint16_t{0x0100}}) {
+    cases.push_back({"marker", sound});
+    cases.back().second.marker = marker;
+  }
+  for (std::uint32_t magic : {0x21436587U, 0x87654320U, 0U}) {
+    cases.push_back({"magic", sound});
+    cases.back().second.magic = magic;
+  }
+  for (std::uint32_t flag : {0U, 2U, 0x100U}) {
+    cases.push_back({"flag", sound});
+    cases.back().second.facilityFlag = flag;
+  }
+  cases.push_back({"offset", sound});
+  cases.back().second.sectionOffset = 0;
+  for (const auto& [what, fields] : cases) {
+    ByteWriter out;
+    putHeader(out, fields);
+    out.fill(64, 0);
+    EXPECT_FALSE(headerPasses(out.bytes())) << what;
+  }
+}
+
+TEST(FacilityHeader, MagicIsReadAtItsUnalignedOffsetOnly) {
+  for (std::size_t offset : {0x74, 0x75, 0x77, 0x78}) {
+    ByteWriter out;
+    putHeader(out);
+    out.at(0x76).u32(0);
+    out.at(offset).u32(0x87654321);
+    EXPECT_FALSE(headerPasses(out.bytes())) << offset;
+  }
+}
+
+TEST(FacilityHeader, ShortFileIsNoFacilityFileWhateverItsBytes) {
+  Bytes bytes = soundFacilityFile();
+  bytes.resize(168);
+  EXPECT_TRUE(headerPasses(bytes));
+  bytes.resize(167);
+  EXPECT_FALSE(headerPasses(bytes));
+  EXPECT_FALSE(headerPasses({}));
+}
+
+TEST(FacilityHeader, LeavesTheFileRightAfterTheHeader) {
+  ScratchFile file(soundFacilityFile());
+  FacilityHeader header;
+  ASSERT_TRUE(checks::isFacilityFile(file.get(), header));
+  EXPECT_EQ(std::ftell(file.get()), 168);
+  EXPECT_EQ(header.facilitySectionOffset(), 168U);
+}
+
+// ---------------------------------------------------------------- stock tables
+
+TEST(StockTables, CountsUniquenessAndInclusion) {
+  const std::set<std::string_view> names(checks::StockFacilityNames.begin(), checks::StockFacilityNames.end());
+  EXPECT_EQ(names.size(), 305U);
+  std::set<std::string_view> checksumNames;
+  for (const auto& entry : checks::StockChecksums) {
+    checksumNames.insert(entry.name);
+    EXPECT_TRUE(names.count(entry.name)) << entry.name;
+  }
+  EXPECT_EQ(checksumNames.size(), 203U);
+  std::size_t withoutChecksum = 0;
+  for (std::string_view name : names) {
+    withoutChecksum += checksumNames.count(name) == 0 ? 1 : 0;
+    EXPECT_EQ(name.substr(name.size() - 4), ".bgl");
+    EXPECT_TRUE(std::none_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) << name;
+  }
+  EXPECT_EQ(withoutChecksum, 102U);
+}
+
+// Fingerprints of the reference text's tables: CRC-32/BZIP2 over one
+// "name=CRC\n" line per checksum entry in table order, and over one
+// "name\n" line per stock name in ascending order. A single wrong digit or
+// letter anywhere changes them.
+TEST(StockTables, EveryEntryMatchesTheReference) {
+  std::string checksumLines;
+  char line[64];
+  for (const auto& entry : checks::StockChecksums) {
+    std::snprintf(line, sizeof line, "%.*s=%08X\n", static_cast<int>(entry.name.size()), entry.name.data(),
+                  static_cast<unsigned>(entry.crc));
+    checksumLines += line;
+  }
+  EXPECT_EQ(referenceCrc32(Bytes(checksumLines.begin(), checksumLines.end())), 0x7D43244BU);
+  std::vector<std::string_view> sorted(checks::StockFacilityNames.begin(), checks::StockFacilityNames.end());
+  std::sort(sorted.begin(), sorted.end());
+  std::string nameLines;
+  for (std::string_view name : sorted) nameLines += std::string(name) + "\n";
+  EXPECT_EQ(referenceCrc32(Bytes(nameLines.begin(), nameLines.end())), 0xCD854859U);
+}
+
+TEST(StockTables, SpotValues) {
+  EXPECT_EQ(checks::findStockChecksum("awyjb000.bgl"), 0xCDE2D6D7U);
+  EXPECT_EQ(checks::findStockChecksum("bv42301.bgl"), 0xAF77A480U);
+  EXPECT_EQ(checks::findStockChecksum("bvcf00000.bgl"), 0xAA07A4CBU);
+  EXPECT_EQ(checks::findStockChecksum("geopol46.bgl"), 0x10BA5B0CU);
+  EXPECT_EQ(checks::findStockChecksum("way018.bgl"), 0x1DF198FDU);
+}
+
+TEST(StockTables, LookupsFoldOnlyAsciiLetters) {
+  for (const char* name : {"geopol07.bgl", "GEOPOL07.BGL", "GeoPol07.Bgl"}) {
+    EXPECT_TRUE(checks::isStockFacilityName(name)) << name;
+    EXPECT_EQ(checks::findStockChecksum(name), 0x6C40A47EU) << name;
+  }
+  EXPECT_TRUE(checks::isStockFacilityName("BVC00100.bgl"));
+  EXPECT_EQ(checks::findStockChecksum("bvc00100.bgl"), 0x3D193C89U);
+  EXPECT_TRUE(checks::isStockFacilityName("eurnwafd.bgl"));
+  EXPECT_FALSE(checks::findStockChecksum("eurnwafd.bgl"));
+  for (const char* name : {"bv42301.bgl.bak", "bv42301", "bv42301.bgl ", "", "xbv42301.bgl"}) {
+    EXPECT_FALSE(checks::isStockFacilityName(name)) << name;
+    EXPECT_FALSE(checks::findStockChecksum(name)) << name;
+  }
+  // Folding by setting bit 5 would wrongly pair '@' with '`' and '[' with '{'.
+  EXPECT_FALSE(checks::equalsIgnoringAsciiCase("@", "`"));
+  EXPECT_FALSE(checks::equalsIgnoringAsciiCase("[", "{"));
+  EXPECT_FALSE(checks::equalsIgnoringAsciiCase("\xC9", "\xE9"));
+  EXPECT_TRUE(checks::equalsIgnoringAsciiCase("AZaz09", "azAZ09"));
+}
+
+// ---------------------------------------------------------------- CRC-32
+
+std::uint32_t crcOfFile(const Bytes& bytes, long startAt = 0) {
+  ScratchFile file(bytes);
+  std::fseek(file.get(), startAt, SEEK_SET);
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  return checks::fileCrc32(file.get(), buffer);
+}
+
+TEST(Crc32, TableFollowsThePolynomial) {
+  EXPECT_EQ(checks::Crc32TableValues[0], 0U);
+  EXPECT_EQ(checks::Crc32TableValues[1], 0x04C11DB7U);
+  EXPECT_EQ(checks::Crc32TableValues[255], 0xB1F740B4U);
+  EXPECT_EQ(checks::buildCrc32Table(), checks::Crc32TableValues);
+}
+
+TEST(Crc32, CheckValueAndEmptyRemainder) {
+  EXPECT_EQ(crcOfFile(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xFC891918U);
+  EXPECT_EQ(crcOfFile({}), 0U);
+  EXPECT_EQ(crcOfFile(Bytes{'1', '2', '3'}, 3), 0U);
+}
+
+TEST(Crc32, WholeFilesAgreeWithTheBitwiseReference) {
+  for (std::size_t size : {1UL, 16383UL, 16384UL, 16385UL, 32768UL, 1048576UL + 7}) {
+    const Bytes bytes = random_bytes(size, static_cast<std::uint32_t>(size));
+    EXPECT_EQ(crcOfFile(bytes), referenceCrc32(bytes)) << size;
+  }
+}
+
+TEST(Crc32, StartsAtTheCurrentPositionAndLeavesTheFileAtItsEnd) {
+  const Bytes bytes = random_bytes(40000, 7);
+  const Bytes tail(bytes.begin() + 1000, bytes.end());
+  EXPECT_EQ(crcOfFile(bytes, 1000), referenceCrc32(tail));
+  ScratchFile file(bytes);
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  checks::fileCrc32(file.get(), buffer);
+  EXPECT_EQ(std::ftell(file.get()), 40000);
+}
+
+TEST(Crc32, PiecewiseUpdatesEqualOneShot) {
+  const Bytes bytes = random_bytes(5000, 11);
+  std::uint32_t crc = checks::kCrc32Initial;
+  for (std::size_t at = 0, piece = 1; at < bytes.size(); at += piece, piece = piece * 3 % 1001 + 1) {
+    const std::size_t take = std::min(piece, bytes.size() - at);
+    crc = checks::crc32Update(crc, std::span<const std::uint8_t>(bytes).subspan(at, take));
+  }
+  EXPECT_EQ(crc ^ 0xFFFFFFFFU, referenceCrc32(bytes));
+}
+
+TEST(Crc32, ForgedFilesCarryTheChosenValue) {
+  for (std::uint32_t target : {0U, 0xFFFFFFFFU, 0xAF77A480U, 0x6C40A47EU}) {
+    const Bytes forged = withCrc32(random_bytes(1000, target), target);
+    EXPECT_EQ(referenceCrc32(forged), target);
+    EXPECT_EQ(crcOfFile(forged), target);
+  }
+}
+
+// ---------------------------------------------------------------- section validation
+
+// A facility file with a lead-in announcing `announced` entries at offset 168.
+ByteWriter sectionStart(std::uint32_t announced) {
+  ByteWriter out;
+  putHeader(out);
+  putLeadIn(out, announced);
+  return out;
+}
+
+TEST(SectionValidation, SoundFileIsSound) { EXPECT_TRUE(sectionIsSound(soundFacilityFile())); }
+
+TEST(SectionValidation, OtherSectionKindsAreSoundOnceTheLeadInIsRead) {
+  ByteWriter out;
+  putHeader(out);
+  putLeadIn(out, 7, 0x00030005);
+  EXPECT_TRUE(sectionIsSound(out.bytes()));
+  Bytes cut = out.bytes();
+  cut.pop_back();
+  EXPECT_FALSE(sectionIsSound(cut));
+}
+
+TEST(SectionValidation, SectionOffsetOutsideTheFileFails) {
+  ByteWriter out;
+  putHeader(out, HeaderFields{.sectionOffset = 5000});
+  out.fill(100, 0);
+  EXPECT_FALSE(sectionIsSound(out.bytes()));
+}
+
+TEST(SectionValidation, EntryCountIsComparedAtTheTerminator) {
+  for (std::uint32_t announced : {1U, 2U, 3U}) {
+    ByteWriter out = sectionStart(announced);
+    putEntry(out, kUncheckedType, 0x1234);
+    putEntry(out, kUncheckedType, 0x1234);
+    putTerminator(out);
+    EXPECT_EQ(sectionIsSound(out.bytes()), announced == 2) << announced;
+  }
+}
+
+TEST(SectionValidation, TerminatorAndEntryHeadsMustBeExact) {
+  ByteWriter withSizedTerminator = sectionStart(0);
+  putTerminator(withSizedTerminator, 4);
+  EXPECT_FALSE(sectionIsSound(withSizedTerminator.bytes()));
+
+  ByteWriter wrongId = sectionStart(1);
+  putEntry(wrongId, kUncheckedType, 1, 12, 0x00030003);
+  putTerminator(wrongId);
+  EXPECT_FALSE(sectionIsSound(wrongId.bytes()));
+
+  ByteWriter noTerminator = sectionStart(1);
+  putEntry(noTerminator, kUncheckedType, 1);
+  EXPECT_FALSE(sectionIsSound(noTerminator.bytes()));
+}
+
+TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
+  const auto withEntrySize = [](std::uint32_t size, std::size_t cut) {
+    ByteWriter out = sectionStart(1);
+    putEntry(out, kUncheckedType, 1, size);
+    putTerminator(out);
+    Bytes bytes = out.bytes();
+    if (cut > 0) bytes.resize(out.position() - 8 - cut);  // drop the terminator and `cut` rest bytes
+    return sectionIsSound(bytes);
+  };
+  EXPECT_FALSE(withEntrySize(8, 0));
+  EXPECT_TRUE(withEntrySize(9, 0));
+  EXPECT_FALSE(withEntrySize(4, 0));
+  EXPECT_FALSE(withEntrySize(0, 0));
+  // Rests longer than any fixed scratch area are read whole, every byte required.
+  EXPECT_TRUE(withEntrySize(8 + 100, 0));
+  EXPECT_TRUE(withEntrySize(8 + 5000, 0));
+  EXPECT_FALSE(withEntrySize(8 + 5000, 1));
+
+  ByteWriter hugeRest = sectionStart(1);
+  hugeRest.u32(kEntryId).u32(0xFFFFFFFF).u32(kUncheckedType).u32(1).fill(64, 0);
+  putTerminator(hugeRest);
+  EXPECT_FALSE(sectionIsSound(hugeRest.bytes()));
+}
+
+TEST(SectionValidation, OffsetTypesNeedANonZeroTarget) {
+  for (std::uint32_t type : {kOffsetType3, kOffsetType4, kUncheckedType, kLinkedBlockType}) {
+    ByteWriter out = sectionStart(1);
+    putEntry(out, type, 0);
+    putTerminator(out);
+    EXPECT_EQ(sectionIsSound(out.bytes()), type == kUncheckedType) << std::hex << type;
+  }
+}
+
+// A file with one linked-block entry whose block holds `records`.
+Bytes fileWithBlock(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length = std::nullopt,
+                    std::uint32_t kind = 1) {
+  ByteWriter out = sectionStart(1);
+  const std::size_t entry = out.position();
+  putEntry(out, kLinkedBlockType, 0);
+  putTerminator(out);
+  const std::size_t block = putLinkedBlock(out, records, length, kind);
+  out.at(entry + 12).u32(static_cast<std::uint32_t>(block));
+  return out.bytes();
+}
+
+BlockRecord marker16(std::uint8_t firstByte) {
+  BlockRecord record = markerRecord(firstByte);
+  record.content.resize(16, 0x77);
+  return record;
+}
+
+TEST(SectionValidation, LinkedBlockNeedsAMarkerAndItsTerminatorAtTheStatedLength) {
+  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(1)}, 40)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(0)}, 40)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 48)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 32)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 0)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 40, 2)));
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({BlockRecord{kPlainRecordId, Bytes(16, 1), {}}}, 40)));
+}
+
+TEST(SectionValidation, AMarkerAnywhereBeforeTheTerminatorQualifiesTheBlock) {
+  const BlockRecord plain{kPlainRecordId, Bytes(3, 0), {}};
+  EXPECT_TRUE(sectionIsSound(fileWithBlock({plain, plain, marker16(9)})));
+  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(9), plain, plain})));
+  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(0), marker16(1), marker16(0)})));
+}
+
+TEST(SectionValidation, TruncationInsideTheBlockFails) {
+  Bytes bytes = fileWithBlock({marker16(1)});
+  for (std::size_t cut = 1; cut <= 8 + 24; ++cut) {
+    EXPECT_FALSE(sectionIsSound(Bytes(bytes.begin(), bytes.end() - static_cast<long>(cut)))) << cut;
+  }
+}
+
+TEST(SectionValidation, RecordSizeThatWrapsEndsWithZero) {
+  for (std::uint32_t size : {0xFFFFFFF8U, 0xFFFFFFF0U, 0xFFFFFF00U, 0x80000000U}) {
+    BlockRecord hostile{kPlainRecordId, Bytes(8, 0), size};
+    EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1), hostile}, 1000))) << std::hex << size;
+  }
+}
+
+TEST(SectionValidation, PositionsFromTwoGigabytesOnFail) {
+  ByteWriter farSection;
+  putHeader(farSection, HeaderFields{.sectionOffset = 0x80000000});
+  EXPECT_FALSE(sectionIsSound(farSection.bytes()));
+
+  ByteWriter farBlock = sectionStart(1);
+  putEntry(farBlock, kLinkedBlockType, 0xFFFFFFF0);
+  putTerminator(farBlock);
+  EXPECT_FALSE(sectionIsSound(farBlock.bytes()));
+
+  // A record size that sends the walk to 2 GiB needs a seek there.
+  BlockRecord farJump{kPlainRecordId, Bytes(8, 0), 0x7FFFFF00};
+  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1), farJump}, 1000)));
+}
+
+TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {
+  ByteWriter out = sectionStart(3);
+  const std::size_t first = out.position();
+  putEntry(out, kLinkedBlockType, 0);
+  putEntry(out, kLinkedBlockType, 0);
+  putEntry(out, kOffsetType3, 0);  // must be seen after both blocks
+  putTerminator(out);
+  const std::size_t blockA = putLinkedBlock(out, {markerRecord(1)});
+  const std::size_t blockB = putLinkedBlock(out, {markerRecord(2)});
+  out.at(first + 12).u32(static_cast<std::uint32_t>(blockA));
+  out.at(first + 32).u32(static_cast<std::uint32_t>(blockB));
+  EXPECT_FALSE(sectionIsSound(out.bytes()));
+  out.at(first + 52).u32(1);
+  EXPECT_TRUE(sectionIsSound(out.bytes()));
+}
+
+TEST(SectionValidation, WorksAfterTheChecksumPassLeftTheFileAtItsEnd) {
+  ScratchFile file(soundFacilityFile());
+  FacilityHeader header;
+  ASSERT_TRUE(checks::isFacilityFile(file.get(), header));
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  checks::fileCrc32(file.get(), buffer);
+  ASSERT_TRUE(std::feof(file.get()));
+  EXPECT_TRUE(checks::validateFacilitySection(file.get(), header));
+}
+
+// ---------------------------------------------------------------- classification
+
+class Classification : public ::testing::Test {
+ protected:
+  // Runs one file through the header test and, if it passes, the classifier.
+  void classify(const Bytes& bytes, const std::string& name) {
+    ScratchFile file(bytes);
+    if (checks::isFacilityFile(file.get(), state.facilityHeader)) {
+      checks::classifyFacilityFile(state, file.get(), name, "/scan/" + name);
+    }
+  }
+
+  static std::vector<std::pair<std::string, bool>> records(const checks::BadFileList& list) {
+    std::vector<std::pair<std::string, bool>> out;
+    for (const auto& record : list) out.emplace_back(record.path, record.isStock);
+    return out;
+  }
+  using Records = std::vector<std::pair<std::string, bool>>;
+
+  checks::FileCheckState state;
+};
+
+TEST_F(Classification, StockFileWithItsReferenceChecksumIsClean) {
+  classify(withCrc32(soundFacilityFile(), 0x6C40A47E), "geopol07.bgl");
+  EXPECT_TRUE(state.lists.formatErrorList.empty());
+  EXPECT_TRUE(state.lists.checksumErrorList.empty());
+}
+
+TEST_F(Classification, OneChangedByteLandsInTheChecksumListOnly) {
+  Bytes bytes = withCrc32(soundFacilityFile(), 0x6C40A47E);
+  bytes[10] ^= 0x01;
+  classify(bytes, "geopol07.bgl");
+  EXPECT_TRUE(state.lists.formatErrorList.empty());
+  EXPECT_EQ(records(state.lists.checksumErrorList), (Records{{"/scan/geopol07.bgl", true}}));
+}
+
+TEST_F(Classification, AddOnFilesAreOnlyValidated) {
+  classify(soundFacilityFile(), "myfield.bgl");
+  EXPECT_FALSE(state.lists.anyBad());
+  classify(faultyFacilityFile(), "myfield.bgl");
+  EXPECT_EQ(records(state.lists.formatErrorList), (Records{{"/scan/myfield.bgl", false}}));
+  EXPECT_TRUE(state.lists.checksumErrorList.empty());
+}
+
+TEST_F(Classification, StockFileWithoutReferenceChecksumIsOnlyValidated) {
+  classify(faultyFacilityFile(), "eurnwafd.bgl");
+  EXPECT_EQ(records(state.lists.formatErrorList), (Records{{"/scan/eurnwafd.bgl", true}}));
+  EXPECT_TRUE(state.lists.checksumErrorList.empty());
+}
+
+TEST_F(Classification, AlteredAndFaultyStockFileStandsInBothLists) {
+  classify(faultyFacilityFile(), "way005.bgl");
+  EXPECT_EQ(records(state.lists.formatErrorList), (Records{{"/scan/way005.bgl", true}}));
+  EXPECT_EQ(records(state.lists.checksumErrorList), (Records{{"/scan/way005.bgl", true}}));
+}
+
+TEST_F(Classification, ListsReadNewestFirst) {
+  classify(faultyFacilityFile(), "a.bgl");
+  classify(soundFacilityFile(), "between.bgl");
+  classify(faultyFacilityFile(), "b.bgl");
+  classify(faultyFacilityFile(), "bv10001.bgl");
+  EXPECT_EQ(records(state.lists.formatErrorList),
+            (Records{{"/scan/bv10001.bgl", true}, {"/scan/b.bgl", false}, {"/scan/a.bgl", false}}));
+  EXPECT_EQ(records(state.lists.checksumErrorList), (Records{{"/scan/bv10001.bgl", true}}));
+}
+
+TEST_F(Classification, NamesAreLookedUpWithoutRegardToCase) {
+  classify(withCrc32(soundFacilityFile(), 0xAF77A480), "BV42301.BGL");
+  EXPECT_FALSE(state.lists.anyBad());
+  classify(withCrc32(soundFacilityFile(), 0xAF77A481), "BV42301.BGL");
+  EXPECT_EQ(records(state.lists.checksumErrorList), (Records{{"/scan/BV42301.BGL", true}}));
+}
+
+TEST_F(Classification, FileFailingTheHeaderTestIsNeverChecked) {
+  Bytes bytes = withCrc32(soundFacilityFile(), 0x12345678);
+  bytes[0] = 0;  // header marker
+  classify(bytes, "geopol07.bgl");
+  EXPECT_FALSE(state.lists.anyBad());
+}
+
+}  // namespace

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+// How the program's standard input is given.
+enum class Input {
+  AtEnd,   // an empty input: the ENTER prompt meets end of input
+  Closed,  // no standard input at all
+};
+
+struct ProgramRun {
+  std::string output;  // every byte written to standard output
+  int exitStatus = -1;
+};
+
+// Runs `program` without arguments in `workingFolder` and collects its output.
+ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
+                      Input input = Input::Closed);
+
+}  // namespace testsupport

@@ -1,0 +1,57 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "support/run_program.h"
+
+namespace testsupport {
+
+namespace {
+
+[[noreturn]] void execChild(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
+                            Input input, int outputFd) {
+  ::dup2(outputFd, STDOUT_FILENO);
+  ::close(outputFd);
+  ::close(STDIN_FILENO);
+  if (input == Input::AtEnd) {
+    const int devNull = ::open("/dev/null", O_RDONLY);
+    if (devNull != STDIN_FILENO) ::_exit(126);
+  }
+  if (::chdir(workingFolder.c_str()) != 0) ::_exit(126);
+  const std::string path = program.string();
+  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  ::execv(path.c_str(), argv);
+  ::_exit(127);
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
+                      Input input) {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = ::fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    execChild(program, workingFolder, input, pipeFds[1]);
+  }
+  ::close(pipeFds[1]);
+  ProgramRun run;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+    if (got > 0) run.output.append(buffer, static_cast<std::size_t>(got));
+    if (got == 0 || (got < 0 && errno != EINTR)) break;
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+}  // namespace testsupport

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/bgl_builder.h"
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed with all it
+// holds when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Writes `bytes` to `path`, creating missing parent folders.
+void writeBytes(const std::filesystem::path& path, const Bytes& bytes);
+
+// Writes `text` to `path` byte for byte, creating missing parent folders.
+void writeText(const std::filesystem::path& path, const std::string& text);
+
+// The whole content of the file at `path` (empty when it cannot be read).
+std::string readText(const std::filesystem::path& path);
+
+// A file holding `bytes`, open for binary reading at its first byte; the file
+// and its folder go with the object.
+class ScratchFile {
+ public:
+  explicit ScratchFile(const Bytes& bytes);
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  std::FILE* get() const { return file_; }
+
+ private:
+  TempDir dir_;
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace testsupport
