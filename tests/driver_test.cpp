@@ -1,1 +1,144 @@
+// Run driver units: host folder location with a stand-in system, own folder,
+// scenery folder paths and exit statuses. Whole runs are in e2e_test.cpp.
+
 #include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver/area_walk.h"
+#include "driver/host_folder.h"
+#include "driver/run.h"
+#include "platform/platform.h"
+
+namespace {
+
+using driver::HostProbe;
+
+// A system with a registry value (or none), a set of existing paths and a
+// current folder, recording which paths were asked about.
+struct FakeSystem {
+  FakeSystem(std::optional<std::string> registryValue, std::set<std::string> existingPaths,
+             std::string currentFolder = "D:\\FS2002\\Tools")
+      : registry(std::move(registryValue)), existing(std::move(existingPaths)), current(std::move(currentFolder)) {}
+
+  std::optional<std::string> registry;
+  std::set<std::string> existing;
+  std::string current;
+  std::vector<std::string> asked;
+
+  HostProbe probe() {
+    return HostProbe{[this] { return registry; },
+                     [this](const std::string& path) {
+                       asked.push_back(path);
+                       return existing.count(path) > 0;
+                     },
+                     [this] { return current; }, '\\'};
+  }
+  std::string locate() { return driver::locateHostFolder(probe()); }
+};
+
+constexpr const char* kDefault = "c:\\Program Files\\Microsoft Games\\FS2002";
+
+TEST(HostFolder, RegistryPathLosesTrailingBackslashesAndBlanksButNotItsFirstCharacter) {
+  EXPECT_EQ(driver::trimRegistryPath("D:\\FS2002\\ \\"), "D:\\FS2002");
+  EXPECT_EQ(driver::trimRegistryPath("D:\\FS2002"), "D:\\FS2002");
+  EXPECT_EQ(driver::trimRegistryPath("\\\\"), "\\");
+  EXPECT_EQ(driver::trimRegistryPath("   "), " ");
+  EXPECT_EQ(driver::trimRegistryPath("D:\\My FS\\  "), "D:\\My FS");
+  EXPECT_EQ(driver::trimRegistryPath("D:/FS2002/"), "D:/FS2002/");
+  EXPECT_EQ(driver::trimRegistryPath(""), "");
+}
+
+TEST(HostFolder, RegistryPathIsTrimmedBeforeItsExistenceTest) {
+  FakeSystem system("D:\\FS2002\\ \\", {"D:\\FS2002"});
+  EXPECT_EQ(system.locate(), "D:\\FS2002");
+  EXPECT_EQ(system.asked, (std::vector<std::string>{"D:\\FS2002"}));
+}
+
+TEST(HostFolder, ExistingRegistryPathIsTakenWhateverItHolds) {
+  FakeSystem system("E:\\Games", {"E:\\Games", kDefault});
+  EXPECT_EQ(system.locate(), "E:\\Games");
+}
+
+TEST(HostFolder, TwoBackslashesAreTestedAsOne) {
+  FakeSystem system("\\\\", {"\\"});
+  EXPECT_EQ(system.locate(), "\\");
+}
+
+TEST(HostFolder, MissingRegistryPathFallsToTheDefaultPath) {
+  FakeSystem system(std::nullopt, {kDefault});
+  EXPECT_EQ(system.locate(), kDefault);
+  FakeSystem emptyValue("", {kDefault});
+  EXPECT_EQ(emptyValue.locate(), kDefault);
+}
+
+TEST(HostFolder, RegistryPathThatDoesNotExistGoesStraightToTheParentFolder) {
+  FakeSystem missingFolder("Q:\\Gone", {kDefault, "D:\\FS2002\\Tools\\..\\SCENEDB"});
+  EXPECT_EQ(missingFolder.locate(), "D:\\FS2002\\Tools\\..");
+  EXPECT_EQ(missingFolder.asked, (std::vector<std::string>{"Q:\\Gone", "D:\\FS2002\\Tools\\..\\SCENEDB"}));
+}
+
+TEST(HostFolder, LastCandidateIsTheUnnormalisedParentWithItsMarker) {
+  FakeSystem system(std::nullopt, {"D:\\FS2002\\Tools\\..\\SCENEDB"});
+  EXPECT_EQ(system.locate(), "D:\\FS2002\\Tools\\..");
+  FakeSystem noMarker(std::nullopt, {"D:\\FS2002\\SCENEDB"});
+  EXPECT_EQ(noMarker.locate(), "");
+  EXPECT_EQ(noMarker.asked.back(), "D:\\FS2002\\Tools\\..\\SCENEDB");
+}
+
+TEST(HostFolder, CurrentFolderTooLongForTheMarkerMeansNoHostFolder) {
+  const std::string fits = "D:\\" + std::string(245, 'f');  // 248 characters
+  FakeSystem atLimit(std::nullopt, {fits + "\\..\\SCENEDB"}, fits);
+  EXPECT_EQ(atLimit.locate(), fits + "\\..");
+  const std::string tooLong = fits + "g";
+  FakeSystem overLimit(std::nullopt, {tooLong + "\\..\\SCENEDB"}, tooLong);
+  EXPECT_EQ(overLimit.locate(), "");
+  EXPECT_EQ(overLimit.asked, (std::vector<std::string>{kDefault}));
+}
+
+TEST(HostFolder, UnreadableCurrentFolderIsAnEmptyText) {
+  FakeSystem system(std::nullopt, {"\\..\\SCENEDB"}, "");
+  EXPECT_EQ(system.locate(), "\\..");
+}
+
+TEST(RunSequence, OwnFolderIsTheTextBeforeTheLastSeparator) {
+  EXPECT_EQ(driver::ownFolderOf("C:\\prog.exe", '\\'), "C:");
+  EXPECT_EQ(driver::ownFolderOf("D:\\FS2002\\Tools\\trawlex.exe", '\\'), "D:\\FS2002\\Tools");
+  EXPECT_EQ(driver::ownFolderOf("trawlex.exe", '\\'), "");
+  EXPECT_EQ(driver::ownFolderOf("", '/'), "");
+  EXPECT_EQ(driver::ownFolderOf("/opt/fs/Tools/trawlex", '/'), "/opt/fs/Tools");
+}
+
+TEST(RunSequence, ExitStatuses) {
+  EXPECT_EQ(driver::exitStatusOf(driver::RunOutcome::NoBadFiles), 0);
+  EXPECT_EQ(driver::exitStatusOf(driver::RunOutcome::BadFilesFound), 1);
+  EXPECT_EQ(driver::exitStatusOf(driver::RunOutcome::Failed), 2);
+}
+
+// Expected paths are written with '|' for the separator of the build.
+std::string native(std::string text) {
+  for (char& c : text) {
+    if (c == '|') c = platform::pathSeparator();
+  }
+  return text;
+}
+
+TEST(AreaWalk, RelativeLocalValueIsAppendedToTheHostFolder) {
+  EXPECT_EQ(driver::sceneryFolderPath(native("H"), "Scenery\\World"), native("H|Scenery|World|scenery|"));
+  EXPECT_EQ(driver::sceneryFolderPath(native("H|Tools|.."), "C"), native("H|Tools|..|C|scenery|"));
+}
+
+TEST(AreaWalk, AbsoluteLocalValueIsScannedWhereItPoints) {
+  const std::string absolute = platform::pathSeparator() == '/' ? "/srv/addon" : "C:\\Addon";
+  EXPECT_EQ(driver::sceneryFolderPath(native("H"), absolute), absolute + native("|scenery|"));
+}
+
+TEST(AreaWalk, FolderPathsOverTheLimitAreRefused) {
+  const std::string host = native("H|") + std::string(246, 'h');  // 248 + "|a|scenery|" = 259
+  EXPECT_EQ(driver::sceneryFolderPath(host, "a")->size(), 259U);
+  EXPECT_FALSE(driver::sceneryFolderPath(host, "ab"));
+}
+
+}  // namespace

@@ -1,1 +1,209 @@
+// Whole runs of the real program on synthetic installations: console bytes,
+// listing bytes and exit status compared exactly.
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "support/bgl_builder.h"
+#include "support/crc_forge.h"
+#include "support/expected_texts.h"
+#include "support/install_builder.h"
+#include "support/run_program.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+namespace ex = testsupport::expected;
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  ProgramRun run(Input input = Input::Closed) {
+    const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+    return runProgram(program, temp.path(), input);
+  }
+  std::string listing() const { return readText(install.tools() / "FileList.txt"); }
+  // The host folder as the program finds it: the parent of its Tools folder, unnormalised.
+  std::string host() const { return fs::canonical(install.tools()).string() + "/.."; }
+  // Console output of a run that found the host folder.
+  static std::string console(const std::string& counts, const char* verdict) {
+    return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + verdict + ex::kPrompt;
+  }
+  static std::string record(const std::string& path, bool stock) {
+    return path + (stock ? "  (Stock file)\r\n" : "  (Add-on file)\r\n");
+  }
+
+  TempDir temp;
+  InstallBuilder install{temp.path()};
+};
+
+TEST_F(EndToEnd, NoHostFolder) {
+  fs::remove(install.host() / "SCENEDB");
+  writeText(install.tools() / "FileList.txt", "older listing");
+  for (Input input : {Input::Closed, Input::AtEnd}) {
+    const ProgramRun result = run(input);
+    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kNoHostFolder + ex::kPrompt);
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(listing(), "older listing");
+  }
+}
+
+TEST_F(EndToEnd, CleanRunWritesTheTwoTextListing) {
+  install.config({{areaSection(1), "Scenery\\World"}})
+      .file("Scenery/World/scenery/myfield.bgl", soundFacilityFile())
+      .file("Scenery/World/scenery/texture.bgl", plainBglFile(500))
+      .file("Scenery/World/scenery/short.bgl", plainBglFile(10));
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+TEST_F(EndToEnd, MissingSceneryConfigScansNothing) {
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+TEST_F(EndToEnd, OnlyFormatErrors) {
+  install.config({{areaSection(1), "Scenery\\World"}})
+      .file("Scenery/World/scenery/addon1.bgl", faultyFacilityFile())
+      .file("Scenery/World/scenery/eurnwafd.bgl", faultyFacilityFile())
+      .file("Scenery/World/scenery/good.bgl", soundFacilityFile());
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  EXPECT_EQ(result.exitStatus, 1);
+  const std::string folder = host() + "/Scenery/World/scenery/";
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "eurnwafd.bgl", true) +
+                           record(folder + "addon1.bgl", false) + "\r\n");
+}
+
+TEST_F(EndToEnd, OnlyChecksumErrorsAndAStockFileWithItsExactChecksum) {
+  Bytes altered = withCrc32(soundFacilityFile(), 0x6C40A47E);
+  altered[20] ^= 0x40;
+  install.config({{areaSection(1), "Scenery\\World"}})
+      .file("Scenery/World/scenery/geopol07.bgl", altered)
+      .file("Scenery/World/scenery/bv42301.bgl", withCrc32(soundFacilityFile(), 0xAF77A480));
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors + ex::kChecksumExplanation +
+                           record(host() + "/Scenery/World/scenery/geopol07.bgl", true));
+}
+
+TEST_F(EndToEnd, FileInBothListsAndAStockNameFailingTheHeaderTest) {
+  Bytes notFacility = withCrc32(soundFacilityFile(), 0x11111111);
+  notFacility[0x90] = 2;  // facility flag
+  install.config({{areaSection(1), "Scenery\\World"}})
+      .file("Scenery/World/scenery/way001.bgl", faultyFacilityFile())
+      .file("Scenery/World/scenery/geopol07.bgl", notFacility);
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  const std::string way = record(host() + "/Scenery/World/scenery/way001.bgl", true);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + way + "\r\n" + ex::kChecksumExplanation + way);
+}
+
+TEST_F(EndToEnd, RunningCountAtEveryTenthFileOfTheRun) {
+  install.config({{areaSection(1), "A"}, {areaSection(2), "B"}});
+  for (int i = 0; i < 12; ++i) {
+    install.file("A/scenery/f" + std::to_string(100 + i) + ".bgl", i % 3 == 0 ? soundFacilityFile() : plainBglFile(200));
+  }
+  for (int i = 0; i < 13; ++i) {
+    install.file("B/scenery/g" + std::to_string(100 + i) + ".bgl", i % 2 == 0 ? soundFacilityFile() : plainBglFile(200));
+  }
+  // A: facility files are f100, f103, f106, f109 (4 in the first ten files);
+  // B: g100, g102, ... g112 (files 13 to 25: g100..g107 are files 13 to 20).
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 4\rAll Files: 20  Facility Files: 8", ex::kVerdictClean));
+}
+
+TEST_F(EndToEnd, AreasAreReadByNumberFromOneTo399) {
+  install.config({{areaSection(1), "One"},
+                  {areaSection(2), "Two"},
+                  {areaSection(450), "FourFifty"},
+                  {"Area.10", "Ten"},
+                  {areaSection(399), "Last"},
+                  {areaSection(400), "FourHundred"}});
+  for (const char* area : {"One", "Two", "FourFifty", "Ten", "Last", "FourHundred"}) {
+    install.file(std::string(area) + "/scenery/bad.bgl", faultyFacilityFile());
+  }
+  run();
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(host() + "/Last/scenery/bad.bgl", false) +
+                           record(host() + "/Two/scenery/bad.bgl", false) +
+                           record(host() + "/One/scenery/bad.bgl", false) + "\r\n");
+}
+
+TEST_F(EndToEnd, TwoAreasNamingOneFolderScanItTwice) {
+  install.config({{areaSection(1), "Shared"}, {areaSection(3), "Shared"}});
+  for (int i = 0; i < 5; ++i) install.file("Shared/scenery/p" + std::to_string(i) + ".bgl", plainBglFile(300));
+  install.file("Shared/scenery/bad.bgl", faultyFacilityFile());
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 2", ex::kVerdictBad));
+  const std::string bad = record(host() + "/Shared/scenery/bad.bgl", false);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + bad + bad + "\r\n");
+}
+
+TEST_F(EndToEnd, AbsoluteLocalValueIsScannedWhereItPoints) {
+  const fs::path addon = fs::canonical(temp.path()) / "Elsewhere" / "My Addon";
+  writeBytes(addon / "scenery" / "field.bgl", faultyFacilityFile());
+  install.config({{areaSection(1), addon.string()}});
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
+                           record(addon.string() + "/scenery/field.bgl", false) + "\r\n");
+}
+
+TEST_F(EndToEnd, MixedLetterCaseResolvesAndTheListingShowsTheRealSpelling) {
+  fs::remove(install.host() / "SCENEDB");
+  fs::create_directories(install.host() / "SceneDb");
+  install.config({{areaSection(1), "scenery\\WORLD"}}, "SCENERY.CFG")
+      .file("Scenery/World/Scenery/AIRPORT.BGL", faultyFacilityFile())
+      .file("Scenery/World/Scenery/Mixed.Bgl", plainBglFile(200));
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
+                           record(host() + "/Scenery/World/Scenery/airport.bgl", false) + "\r\n");
+}
+
+TEST_F(EndToEnd, FoldersAndUnreadableEntriesAreSkippedUncounted) {
+  install.config({{areaSection(1), "A"}});
+  for (int i = 0; i < 9; ++i) install.file("A/scenery/p" + std::to_string(i) + ".bgl", plainBglFile(300));
+  fs::create_directories(install.host() / "A" / "scenery" / "folder.bgl");
+  install.file("A/scenery/extra.bgl", plainBglFile(300));
+  const ProgramRun result = run();
+  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 0", ex::kVerdictClean));
+}
+
+TEST_F(EndToEnd, BlockedListingIsReportedWithExitStatusTwo) {
+  install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+  fs::create_directories(install.tools() / "FileList.txt");
+  const ProgramRun result = run();
+  const std::string listingPath = fs::canonical(install.tools()).string() + "/FileList.txt";
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted +
+                               "ERROR: Can't create listing file " + listingPath + "\r\n" + ex::kVerdictBad + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 2);
+}
+
+TEST_F(EndToEnd, ScannedFilesAreLeftByteForByteUnchanged) {
+  install.config({{areaSection(1), "A"}})
+      .file("A/scenery/bad.bgl", faultyFacilityFile())
+      .file("A/scenery/geopol01.bgl", withCrc32(soundFacilityFile(), 0x1234))
+      .file("A/scenery/plain.bgl", plainBglFile(70000));
+  std::map<fs::path, std::string> before;
+  for (const auto& entry : fs::recursive_directory_iterator(install.host() / "A")) {
+    if (entry.is_regular_file()) before[entry.path()] = readText(entry.path());
+  }
+  run();
+  std::map<fs::path, std::string> after;
+  for (const auto& entry : fs::recursive_directory_iterator(install.host() / "A")) {
+    if (entry.is_regular_file()) after[entry.path()] = readText(entry.path());
+  }
+  EXPECT_EQ(before.size(), 3U);
+  EXPECT_TRUE(before == after);
+}
+
+}  // namespace

@@ -1,1 +1,119 @@
+// Report: the CR LF writer, the listing file and the console verdict.
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "checks/classification.h"
+#include "report/listing.h"
+#include "report/text_out.h"
+#include "support/expected_texts.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+// Console output captured in a file, read back as bytes.
+class CapturedConsole {
+ public:
+  CapturedConsole() : file_(std::fopen((dir_.path() / "console").string().c_str(), "wb")), out_(file_, false) {}
+  ~CapturedConsole() {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  report::TextOut& out() { return out_; }
+  std::string text() {
+    std::fflush(file_);
+    return readText(dir_.path() / "console");
+  }
+
+ private:
+  TempDir dir_;
+  std::FILE* file_;
+  report::TextOut out_;
+};
+
+TEST(TextOut, EveryLineFeedBecomesCrLfAndALoneCrStays) {
+  CapturedConsole console;
+  console.out().print("a\nb");
+  console.out().print("\rAll Files: 10");
+  console.out().print("\n\n");
+  console.out().print("");
+  EXPECT_EQ(console.text(), "a\r\nb\rAll Files: 10\r\n\r\n");
+}
+
+TEST(TextOut, FormatsLikePrintf) {
+  EXPECT_EQ(report::formatText("%s  %s|%03u|%d", "p", "(Stock file)", 7U, -3), "p  (Stock file)|007|-3");
+  EXPECT_EQ(report::formatText("%s", std::string(5000, 'x').c_str()).size(), 5000U);
+}
+
+class Listing : public ::testing::Test {
+ protected:
+  report::ListingOutcome write() { return report::writeListing(listingPath().string(), lists, console.out()); }
+  fs::path listingPath() const { return dir.path() / "FileList.txt"; }
+  std::string listing() const { return readText(listingPath()); }
+
+  TempDir dir;
+  CapturedConsole console;
+  checks::BadFileLists lists;
+};
+
+TEST_F(Listing, CleanRunWritesTheTwoTexts) {
+  writeText(listingPath(), std::string(10000, 'o'));  // an older, longer listing is emptied
+  const auto outcome = write();
+  EXPECT_TRUE(outcome.created);
+  EXPECT_FALSE(outcome.anyBad);
+  EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kNoFormatErrors);
+  EXPECT_EQ(console.text(), expected::kVerdictClean);
+}
+
+TEST_F(Listing, FormatErrorsOnly) {
+  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\a.bgl", false});
+  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl", true});
+  const auto outcome = write();
+  EXPECT_TRUE(outcome.anyBad);
+  EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
+                           "D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl  (Stock file)\r\n"
+                           "D:\\FS2002\\Scenery\\World\\scenery\\a.bgl  (Add-on file)\r\n"
+                           "\r\n");
+  EXPECT_EQ(console.text(), expected::kVerdictBad);
+}
+
+TEST_F(Listing, ChecksumErrorsOnly) {
+  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true});
+  EXPECT_TRUE(write().anyBad);
+  EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kNoFormatErrors +
+                           expected::kChecksumExplanation + "/fs/geopol07.bgl  (Stock file)\r\n");
+  EXPECT_EQ(console.text(), expected::kVerdictBad);
+}
+
+TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
+  lists.formatErrorList.prepend({"/fs/way001.bgl", true});
+  lists.checksumErrorList.prepend({"/fs/way001.bgl", true});
+  write();
+  EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
+                           "/fs/way001.bgl  (Stock file)\r\n\r\n" + expected::kChecksumExplanation +
+                           "/fs/way001.bgl  (Stock file)\r\n");
+}
+
+TEST_F(Listing, ListingThatCannotBeCreatedIsReportedAndTheVerdictStillFollows) {
+  fs::create_directory(listingPath());  // a folder stands where the file would go
+  lists.formatErrorList.prepend({"/fs/x.bgl", false});
+  const auto outcome = write();
+  EXPECT_FALSE(outcome.created);
+  EXPECT_TRUE(outcome.anyBad);
+  EXPECT_EQ(console.text(),
+            "ERROR: Can't create listing file " + listingPath().string() + "\r\n" + expected::kVerdictBad);
+}
+
+TEST_F(Listing, OverlongListingPathIsRefusedNotCut) {
+  const std::string longPath = (dir.path() / std::string(300, 'l')).string();
+  const auto outcome = report::writeListing(longPath, lists, console.out());
+  EXPECT_FALSE(outcome.created);
+  EXPECT_EQ(console.text(), "ERROR: Can't create listing file " + longPath + "\r\n" + expected::kVerdictClean);
+  EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+}  // namespace
