@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -16,8 +17,10 @@ struct ProgramRun {
   int exitStatus = -1;
 };
 
-// Runs `program` without arguments in `workingFolder` and collects its output.
+// Runs `program` without arguments in `workingFolder` and collects its
+// output; with a `launcher` (POSIX only), runs `launcher... program` instead,
+// as for a Windows program under Wine.
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
-                      Input input = Input::Closed);
+                      Input input = Input::Closed, const std::vector<std::string>& launcher = {});
 
 }  // namespace testsupport

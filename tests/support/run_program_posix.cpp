@@ -11,7 +11,7 @@ namespace testsupport {
 
 namespace {
 
-[[noreturn]] void execChild(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
+[[noreturn]] void execChild(const std::vector<std::string>& command, const std::filesystem::path& workingFolder,
                             Input input, int outputFd) {
   ::dup2(outputFd, STDOUT_FILENO);
   ::close(outputFd);
@@ -21,23 +21,26 @@ namespace {
     if (devNull != STDIN_FILENO) ::_exit(126);
   }
   if (::chdir(workingFolder.c_str()) != 0) ::_exit(126);
-  const std::string path = program.string();
-  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
-  ::execv(path.c_str(), argv);
+  std::vector<char*> argv;
+  for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
   ::_exit(127);
 }
 
 }  // namespace
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
-                      Input input) {
+                      Input input, const std::vector<std::string>& launcher) {
+  std::vector<std::string> command = launcher;
+  command.push_back(program.string());
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = ::fork();
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     ::close(pipeFds[0]);
-    execChild(program, workingFolder, input, pipeFds[1]);
+    execChild(command, workingFolder, input, pipeFds[1]);
   }
   ::close(pipeFds[1]);
   ProgramRun run;

@@ -1,0 +1,24 @@
+# Running Windows programs under Wine from CTest. Each build tree has its own
+# prefix. A persistent wineserver, started by a setup fixture and stopped by a
+# cleanup fixture, spares each test the 2-3 s start of a server of its own.
+
+# Writes ${CMAKE_BINARY_DIR}/wine-run, which runs a Windows program of the
+# given processor (i686 or x86_64) in the tree's prefix, and adds the fixture
+# "wine" that keeps the prefix's server up while tests run.
+function(trawlex_wine_setup processor)
+  if(processor STREQUAL "x86_64")
+    set(TRAWLEX_WINE wine64)
+    set(TRAWLEX_WINEARCH win64)
+  else()
+    set(TRAWLEX_WINE wine)
+    set(TRAWLEX_WINEARCH win32)
+  endif()
+  set(TRAWLEX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                                  WORLD_EXECUTE)
+  add_test(NAME Wine.StartServer COMMAND ${CMAKE_BINARY_DIR}/wine-run --start-server)
+  set_tests_properties(Wine.StartServer PROPERTIES FIXTURES_SETUP wine)
+  add_test(NAME Wine.StopServer COMMAND ${CMAKE_BINARY_DIR}/wine-run --stop-server)
+  set_tests_properties(Wine.StopServer PROPERTIES FIXTURES_CLEANUP wine)
+endfunction()

@@ -1,0 +1,108 @@
+// Windows services through the ANSI entry points, so that paths stay texts in
+// the system's 8-bit code page as FS2002 itself writes them.
+
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
+constexpr DWORD kProfileBufferSize = 1000;
+
+bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+}  // namespace
+
+char pathSeparator() { return '\\'; }
+
+std::string programPath() {
+  char buffer[kPathBufferSize];
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, kPathBufferSize);
+  // A full buffer means the path was cut: no text rather than another path.
+  if (length == 0 || length >= kPathBufferSize) return {};
+  return std::string(buffer, length);
+}
+
+void setCurrentFolder(const std::string& folder) { SetCurrentDirectoryA(folder.c_str()); }
+
+std::string currentFolder() {
+  // Read in full even beyond the path limit, so that the caller refuses a long
+  // folder instead of seeing it cut or empty.
+  const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+  if (needed == 0) return {};
+  std::vector<char> buffer(needed);
+  const DWORD length = GetCurrentDirectoryA(needed, buffer.data());
+  if (length == 0 || length >= needed) return {};
+  return std::string(buffer.data(), length);
+}
+
+std::optional<std::string> registryText(const char* key, const char* valueName) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return std::nullopt;
+  BYTE buffer[kPathBufferSize] = {};
+  DWORD size = kPathBufferSize;
+  const LONG result = RegQueryValueExA(handle, valueName, nullptr, nullptr, buffer, &size);
+  RegCloseKey(handle);
+  if (result != ERROR_SUCCESS) return std::nullopt;  // missing, or longer than the buffer
+  std::string text(reinterpret_cast<const char*>(buffer), size);
+  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+  if (text.size() > kMaxPathLength) return std::nullopt;
+  return text;
+}
+
+bool pathExists(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(path.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+std::string profileValue(const std::string& filePath, const std::string& section, const std::string& key) {
+  char buffer[kProfileBufferSize] = {};
+  const DWORD length =
+      GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, kProfileBufferSize, filePath.c_str());
+  return std::string(buffer, length);
+}
+
+FolderListing findBglFiles(const std::string& folder) {
+  FolderListing listing{folder, {}};
+  WIN32_FIND_DATAA found;
+  const std::string pattern = folder + "*.bgl";
+  const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return listing;
+  do {
+    listing.names.emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return listing;
+}
+
+std::FILE* openForReading(const std::string& path) { return _fsopen(path.c_str(), "rb", _SH_DENYNO); }
+
+std::string nativeFolderText(std::string_view configText) { return std::string(configText); }
+
+bool isAbsolutePath(std::string_view path) {
+  if (path.size() >= 3 && isDriveLetter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) {
+    return true;
+  }
+  return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+}
+
+bool prepareStandardOutput() {
+  // Text mode would turn the writer's CR LF into CR CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  const bool terminal = _isatty(_fileno(stdout)) != 0;
+  if (!terminal) std::setvbuf(stdout, nullptr, _IOFBF, 4096);
+  return terminal;
+}
+
+}  // namespace platform
