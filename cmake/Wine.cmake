@@ -6,11 +6,16 @@
 # given processor (i686 or x86_64) in the tree's prefix, and adds the fixture
 # "wine" that keeps the prefix's server up while tests run.
 function(trawlex_wine_setup processor)
+  # Debian keeps the loaders out of PATH: /usr/lib/wine/wine runs 32-bit
+  # programs, /usr/lib/wine/wine64 64-bit ones.
   if(processor STREQUAL "x86_64")
-    set(TRAWLEX_WINE wine64)
+    find_program(TRAWLEX_WINE_LOADER wine64 HINTS /usr/lib/wine NO_CACHE REQUIRED)
     set(TRAWLEX_WINEARCH win64)
   else()
-    set(TRAWLEX_WINE wine)
+    find_program(TRAWLEX_WINE_LOADER wine HINTS /usr/lib/wine NO_DEFAULT_PATH NO_CACHE)
+    if(NOT TRAWLEX_WINE_LOADER)
+      find_program(TRAWLEX_WINE_LOADER wine NO_CACHE REQUIRED)
+    endif()
     set(TRAWLEX_WINEARCH win32)
   endif()
   set(TRAWLEX_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
