@@ -225,6 +225,77 @@ TEST(Crc32, ForgedFilesCarryTheChosenValue) {
   }
 }
 
+// ---------------------------------------------------------------- CRC-32 kernels
+
+// Every kernel the processor offers, called directly rather than through the
+// selection, against the byte-at-a-time table (itself held to the bitwise
+// reference above).
+class Crc32Kernels : public ::testing::TestWithParam<checks::Crc32Kernel> {};
+
+TEST_P(Crc32Kernels, EveryLengthAtEveryAlignmentWithRandomRegisters) {
+  const checks::Crc32Function kernel = GetParam().update;
+  const Bytes bytes = random_bytes(2048 + 64, 99);
+  std::mt19937 random(5);
+  for (std::size_t align = 0; align < 64; ++align) {
+    for (std::size_t size = 0; size <= 2048; ++size) {
+      const std::uint32_t reg = static_cast<std::uint32_t>(random());
+      const std::uint8_t* data = bytes.data() + align;
+      ASSERT_EQ(kernel(reg, data, size), checks::crc32Bytewise(reg, data, size)) << "size " << size << " align " << align;
+    }
+  }
+}
+
+TEST_P(Crc32Kernels, UniformBuffersAndTheCheckValue) {
+  const checks::Crc32Function kernel = GetParam().update;
+  for (std::uint8_t fill : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
+    const Bytes bytes(100000, fill);
+    EXPECT_EQ(kernel(checks::kCrc32Initial, bytes.data(), bytes.size()) ^ 0xFFFFFFFFU, referenceCrc32(bytes));
+    EXPECT_EQ(kernel(0, bytes.data(), bytes.size()), checks::crc32Bytewise(0, bytes.data(), bytes.size()));
+  }
+  const Bytes digits{'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  EXPECT_EQ(kernel(checks::kCrc32Initial, digits.data(), digits.size()) ^ 0xFFFFFFFFU, 0xFC891918U);
+  EXPECT_EQ(kernel(checks::kCrc32Initial, digits.data(), 0) ^ 0xFFFFFFFFU, 0U);
+}
+
+TEST_P(Crc32Kernels, StreamingInPiecesEqualsOneShot) {
+  const checks::Crc32Function kernel = GetParam().update;
+  const Bytes bytes = random_bytes(300000, 3);
+  const std::uint32_t oneShot = kernel(checks::kCrc32Initial, bytes.data(), bytes.size());
+  EXPECT_EQ(oneShot ^ 0xFFFFFFFFU, referenceCrc32(bytes));
+  std::uint32_t blocks = checks::kCrc32Initial;
+  for (std::size_t at = 0; at < bytes.size(); at += 16384) {
+    blocks = kernel(blocks, bytes.data() + at, std::min<std::size_t>(16384, bytes.size() - at));
+  }
+  EXPECT_EQ(blocks, oneShot);
+  std::mt19937 random(8);
+  std::uint32_t pieces = checks::kCrc32Initial;
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t take = std::min<std::size_t>(random() % 5000, bytes.size() - at);
+    pieces = kernel(pieces, bytes.data() + at, take);
+    at += take;
+  }
+  EXPECT_EQ(pieces, oneShot);
+}
+
+TEST_P(Crc32Kernels, WholeFilesThroughTheKernel) {
+  const Bytes bytes = random_bytes(3 * 16384, 4);
+  ScratchFile file(bytes);
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  EXPECT_EQ(checks::fileCrc32(file.get(), buffer, GetParam().update), referenceCrc32(bytes));
+  EXPECT_EQ(checks::fileCrc32(file.get(), buffer, GetParam().update), 0U);  // already at the end
+}
+
+INSTANTIATE_TEST_SUITE_P(Available, Crc32Kernels, ::testing::ValuesIn(checks::availableCrc32Kernels()),
+                         [](const auto& kernelInfo) { return std::string(kernelInfo.param.name); });
+
+TEST(Crc32Kernels, SelectionTakesTheFastestAvailable) {
+  const auto kernels = checks::availableCrc32Kernels();
+  ASSERT_GE(kernels.size(), 2U);
+  EXPECT_STREQ(kernels[0].name, "bytewise");
+  EXPECT_STREQ(kernels[1].name, "slicing16");
+  EXPECT_STREQ(checks::selectedCrc32Kernel().name, kernels.back().name);
+}
+
 // ---------------------------------------------------------------- section validation
 
 // A facility file with a lead-in announcing `announced` entries at offset 168.

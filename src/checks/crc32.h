@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <vector>
 
 namespace checks {
 
@@ -15,6 +16,8 @@ namespace checks {
 // does not match the stock reference values.
 inline constexpr std::uint32_t kCrc32Polynomial = 0x04C11DB7;
 inline constexpr std::uint32_t kCrc32Initial = 0xFFFFFFFF;
+
+// Files are read in blocks of this size; no file is ever held whole.
 inline constexpr std::size_t kCrcReadBlockSize = 16384;
 
 using Crc32Table = std::array<std::uint32_t, 256>;
@@ -34,13 +37,37 @@ constexpr Crc32Table buildCrc32Table() {
 
 inline constexpr Crc32Table Crc32TableValues = buildCrc32Table();
 
-// Folds `bytes` into the CRC register `crc` (neither initial value nor final
-// complement applied), so that a stream can be processed in pieces.
+// A CRC kernel folds `size` bytes into the register `crc` (neither the
+// initial value nor the final complement applied) and returns the register.
+// Every kernel gives the same values; they differ only in speed.
+using Crc32Function = std::uint32_t (*)(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+
+struct Crc32Kernel {
+  const char* name;
+  Crc32Function update;
+};
+
+// Byte at a time through the 256-entry table: the reference.
+std::uint32_t crc32Bytewise(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+
+// Sixteen bytes a step through sixteen tables; runs on any processor.
+std::uint32_t crc32Slicing16(std::uint32_t crc, const std::uint8_t* data, std::size_t size);
+
+// The kernels this processor can run, the portable ones first and the
+// fastest last.
+std::vector<Crc32Kernel> availableCrc32Kernels();
+
+// The fastest kernel this processor can run, chosen once.
+const Crc32Kernel& selectedCrc32Kernel();
+
+// Folds `bytes` into the CRC register `crc` with the selected kernel, so that
+// a stream can be processed in pieces.
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
 // CRC-32 of every byte from the file's current position to its end, read in
 // blocks of `buffer`'s size; a read error ends the sum like the end of file.
 // Leaves the file at its end.
-std::uint32_t fileCrc32(std::FILE* file, std::span<std::uint8_t> buffer);
+std::uint32_t fileCrc32(std::FILE* file, std::span<std::uint8_t> buffer,
+                        Crc32Function kernel = selectedCrc32Kernel().update);
 
 }  // namespace checks
