@@ -18,6 +18,11 @@
 #include "support/crc_forge.h"
 #include "support/temp_dir.h"
 
+namespace checks {
+// Test names and failure messages show a kernel by its name.
+void PrintTo(const Crc32Kernel& kernel, std::ostream* out) { *out << kernel.name; }
+}  // namespace checks
+
 namespace {
 
 using namespace testsupport;

@@ -9,7 +9,7 @@ namespace {
 
 bool checksumDiffers(FileCheckState& state, std::FILE* file, std::uint32_t expected) {
   std::rewind(file);
-  return fileCrc32(file, state.readBuffer) != expected;
+  return fileCrc32(file, state.readBuffer, state.crcKernel) != expected;
 }
 
 }  // namespace

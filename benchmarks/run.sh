@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints the figures the README quotes, each ratio
+# measured within this one run:
+#   1. CRC throughput per kernel on in-memory buffers (Google Benchmark);
+#   2. whole-file CRC of a cached 512 MiB file against GNU cksum on the same
+#      file (same polynomial and bit order; cksum also folds in the length, so
+#      only its speed compares);
+#   3. a whole scan of a generated installation (10,000 .bgl files, 200 stock
+#      files of 1 MiB that need a CRC) against its floor: the same folder walk,
+#      header reads and reads of the stock files' bytes, computing nothing.
+# Times are the best of several runs. Needs about 1.7 GB in $TMPDIR.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=build/bench
+work=${TMPDIR:-/tmp}/trawlex-bench
+runs=${RUNS:-5}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRAWLEX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target crc32_benchmark crc_file scan_bench >/dev/null
+rm -rf "$work" && mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+
+echo "== machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
+
+echo "== 1. CRC throughput in memory"
+"$build"/benchmarks/crc32_benchmark --benchmark_min_time=0.3 2>/dev/null | grep crc32/
+
+best() {  # best wall time in seconds of "$@" over $runs runs
+  local best="" t0 t1 t
+  for _ in $(seq "$runs"); do
+    t0=$(date +%s.%N); "$@" >/dev/null; t1=$(date +%s.%N)
+    t=$(echo "$t1 - $t0" | bc -l)
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+  done
+  echo "$best"
+}
+
+echo "== 2. whole-file CRC of a cached 512 MiB file against $(cksum --version | head -1)"
+big="$work/big.bin"
+head -c 536870912 /dev/urandom >"$big"
+cat "$big" >/dev/null
+cksum_time=$(best cksum "$big")
+printf '%-24s %8.3f s\n' "cksum" "$cksum_time"
+kernels=$(for k in bytewise slicing16 pclmul vpclmul; do
+  "$build"/benchmarks/crc_file "$k" 16 /dev/null >/dev/null 2>&1 && echo "$k"; done)
+for k in $kernels; do
+  for block in 16384 65536; do
+    t=$(best "$build"/benchmarks/crc_file "$k" "$block" "$big")
+    printf '%-24s %8.3f s   %5.2f x cksum speed\n' "$k, $block-byte reads" "$t" "$(echo "$cksum_time / $t" | bc -l)"
+  done
+done
+rm -f "$big"
+
+echo "== 3. whole scan against its floor (10,000 files, 200 stock files of 1 MiB)"
+host=$("$build"/benchmarks/scan_bench make "$work/install" 1048576)
+bestOf() {  # best seconds and the peak KiB of that run, of scan_bench "$@"
+  local best="" rss=""
+  for _ in $(seq "$runs"); do
+    read -r t r < <("$build"/benchmarks/scan_bench "$@")
+    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; rss=$r; fi
+  done
+  echo "$best $rss"
+}
+"$build"/benchmarks/scan_bench floor "$host" >/dev/null  # warm the page cache
+read -r floor_time floor_rss < <(bestOf floor "$host")
+printf '%-24s %8.3f s   peak %6d KiB\n' "floor" "$floor_time" "$floor_rss"
+for k in $kernels; do
+  read -r t r < <(bestOf scan "$host" "$k")
+  printf '%-24s %8.3f s   peak %6d KiB   %5.2f x floor\n' "scan, $k" "$t" "$r" "$(echo "$t / $floor_time" | bc -l)"
+done
+
+echo "== peak memory against file size (scan with the selected kernel)"
+for size in 1048576 4194304; do
+  rm -rf "$work/install-$size"
+  h=$("$build"/benchmarks/scan_bench make "$work/install-$size" "$size")
+  k=$(echo "$kernels" | tail -1)
+  read -r _ r < <("$build"/benchmarks/scan_bench scan "$h" "$k")
+  printf 'stock files of %8d bytes: peak %6d KiB\n' "$size" "$r"
+  rm -rf "$work/install-$size"
+done

@@ -1,0 +1,126 @@
+// Whole-scan benchmark tool.
+//   scan_bench make <folder> <stock file bytes>  lays out the installation
+//   scan_bench floor <host>                      lists, opens, reads; computes nothing
+//   scan_bench scan <host> <kernel>              the real scan with that CRC kernel
+// floor and scan print their seconds and the process's peak resident KiB.
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "checks/facility_header.h"
+#include "checks/stock_tables.h"
+#include "driver/area_walk.h"
+#include "driver/path_text.h"
+#include "driver/run.h"
+#include "platform/platform.h"
+#include "report/text_out.h"
+#include "support/bgl_builder.h"
+#include "support/install_builder.h"
+
+namespace {
+
+using namespace testsupport;
+
+constexpr unsigned kSmallAreas = 50;
+constexpr unsigned kSmallFilesPerArea = 196;
+constexpr unsigned kStockFiles = 200;
+
+Bytes padded(Bytes bytes, std::size_t size, std::mt19937& random) {
+  while (bytes.size() < size) bytes.push_back(static_cast<std::uint8_t>(random()));
+  return bytes;
+}
+
+int make(const std::string& folder, std::size_t stockBytes) {
+  InstallBuilder install{folder};
+  std::vector<AreaEntry> areas;
+  std::mt19937 random(42);
+  for (unsigned area = 1; area <= kSmallAreas; ++area) {
+    const std::string local = "Scenery\\Area" + std::to_string(area);
+    areas.push_back({areaSection(area), local});
+    for (unsigned i = 0; i < kSmallFilesPerArea; ++i) {
+      const Bytes bytes = i % 4 == 0 ? soundFacilityFile() : plainBglFile(2048 + random() % 6144);
+      install.file("Scenery/Area" + std::to_string(area) + "/scenery/f" + std::to_string(i) + ".bgl", bytes);
+    }
+  }
+  areas.push_back({areaSection(kSmallAreas + 1), "Scenery\\Stock"});
+  for (unsigned i = 0; i < kStockFiles; ++i) {
+    install.file("Scenery/Stock/scenery/" + std::string(checks::StockChecksums[i].name),
+                 padded(soundFacilityFile(), stockBytes, random));
+  }
+  install.config(areas);
+  std::printf("%s\n", install.host().string().c_str());
+  return 0;
+}
+
+struct Measure {
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  ~Measure() {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%.4f %ld\n", seconds, usage.ru_maxrss);
+  }
+};
+
+void readAll(std::FILE* file, std::vector<std::uint8_t>& buffer) {
+  std::rewind(file);
+  while (std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size()) {
+  }
+}
+
+// The scan's unavoidable work: the same folder walk, every header read, every
+// stock file with a reference checksum read whole, in the same blocks.
+int floor(const std::string& host) {
+  const Measure measure;
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  checks::FacilityHeader header;
+  const std::string config = host + "/Scenery.cfg";
+  for (unsigned area = driver::kFirstArea; area <= driver::kLastArea; ++area) {
+    const std::string local = platform::profileValue(config, report::formatText("Area.%03u", area), "Local");
+    if (local.empty()) continue;
+    const platform::FolderListing listing = platform::findBglFiles(*driver::sceneryFolderPath(host, local));
+    for (const std::string& name : listing.names) {
+      std::FILE* file = platform::openForReading(listing.folder + driver::asciiLower(name));
+      if (file == nullptr) continue;
+      if (std::fread(header.bytes.data(), header.bytes.size(), 1, file) == 1 &&
+          checks::findStockChecksum(driver::asciiLower(name))) {
+        readAll(file, buffer);
+      }
+      std::fclose(file);
+    }
+  }
+  return 0;
+}
+
+int scan(const std::string& host, const std::string& kernelName) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> devNull(std::fopen("/dev/null", "wb"), std::fclose);
+  report::TextOut console(devNull.get(), false);
+  driver::RunState state(console);
+  state.hostFolder = host;
+  bool found = false;
+  for (const checks::Crc32Kernel& kernel : checks::availableCrc32Kernels()) {
+    if (kernelName == kernel.name) state.checks.crcKernel = kernel.update, found = true;
+  }
+  if (!found) return 2;
+  const Measure measure;
+  driver::scanSceneryAreas(state);
+  return state.counters.allFiles == 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "make" && argc == 4) return make(argv[2], std::strtoul(argv[3], nullptr, 10));
+  if (command == "floor" && argc == 3) return floor(argv[2]);
+  if (command == "scan" && argc == 4) return scan(argv[2], argv[3]);
+  std::fprintf(stderr, "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel>\n");
+  return 2;
+}
