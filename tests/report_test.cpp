@@ -108,6 +108,13 @@ TEST_F(Listing, ListingThatCannotBeCreatedIsReportedAndTheVerdictStillFollows) {
             "ERROR: Can't create listing file " + listingPath().string() + "\r\n" + expected::kVerdictBad);
 }
 
+TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
+  const auto outcome = report::writeListing("/dev/full", lists, console.out());
+  EXPECT_FALSE(outcome.created);
+  EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file /dev/full\r\n") + expected::kVerdictClean);
+}
+
 TEST_F(Listing, OverlongListingPathIsRefusedNotCut) {
   const std::string longPath = (dir.path() / std::string(300, 'l')).string();
   const auto outcome = report::writeListing(longPath, lists, console.out());

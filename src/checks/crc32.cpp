@@ -60,7 +60,8 @@ std::uint32_t crc32Slicing16(std::uint32_t crc, const std::uint8_t* data, std::s
 
 std::vector<Crc32Kernel> availableCrc32Kernels() {
   std::vector<Crc32Kernel> kernels{{"bytewise", crc32Bytewise}, {"slicing16", crc32Slicing16}};
-  for (const Crc32Kernel& kernel : hardwareCrc32Kernels()) kernels.push_back(kernel);
+  const std::vector<Crc32Kernel> hardware = hardwareCrc32Kernels();
+  kernels.insert(kernels.end(), hardware.begin(), hardware.end());
   return kernels;
 }
 

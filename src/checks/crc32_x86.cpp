@@ -18,7 +18,9 @@
 
 // GCC 12's AVX-512 headers start some results from a deliberately undefined
 // register and then warn about it where they are inlined.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 namespace checks {
 

@@ -1,5 +1,7 @@
 #include "checks/stock_tables.h"
 
+#include <algorithm>
+
 namespace checks {
 
 // Sorted by name; the order has no effect on any lookup since names are unique.
@@ -277,17 +279,15 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 bool isStockFacilityName(std::string_view name) {
-  for (std::string_view stock : StockFacilityNames) {
-    if (equalsIgnoringAsciiCase(stock, name)) return true;
-  }
-  return false;
+  return std::any_of(StockFacilityNames.begin(), StockFacilityNames.end(),
+                     [name](std::string_view stock) { return equalsIgnoringAsciiCase(stock, name); });
 }
 
 std::optional<std::uint32_t> findStockChecksum(std::string_view name) {
-  for (const StockChecksum& entry : StockChecksums) {
-    if (equalsIgnoringAsciiCase(entry.name, name)) return entry.crc;
-  }
-  return std::nullopt;
+  const auto entry = std::find_if(StockChecksums.begin(), StockChecksums.end(),
+                                  [name](const StockChecksum& e) { return equalsIgnoringAsciiCase(e.name, name); });
+  if (entry == StockChecksums.end()) return std::nullopt;
+  return entry->crc;
 }
 
 }  // namespace checks

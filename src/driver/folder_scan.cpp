@@ -14,7 +14,8 @@ namespace driver {
 namespace {
 
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  // Read-only: closing cannot lose data.
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 

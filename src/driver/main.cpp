@@ -8,6 +8,7 @@ int main() {
   report::TextOut console(stdout, terminal);
   driver::RunState state(console);
   const driver::RunOutcome outcome = driver::runScan(state);
-  std::fflush(stdout);
+  // Nothing is left to tell the user about a console that cannot be written.
+  (void)std::fflush(stdout);
   return driver::exitStatusOf(outcome);
 }

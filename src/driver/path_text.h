@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "platform/platform.h"
@@ -8,9 +9,8 @@ namespace driver {
 
 // `text` with the ASCII letters A to Z lowered; other bytes unchanged.
 inline std::string asciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
   return text;
 }
 

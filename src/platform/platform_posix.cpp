@@ -51,10 +51,9 @@ std::string componentOnDisk(const std::string& parent, const std::string& compon
   if (component == "." || component == ".." || entryExists(parent + component)) return component;
   std::vector<std::string> names = folderEntries(parent);
   std::sort(names.begin(), names.end());
-  for (const std::string& name : names) {
-    if (sameIgnoringCase(name, component)) return name;
-  }
-  return component;
+  const auto match = std::find_if(names.begin(), names.end(),
+                                 [&component](const std::string& name) { return sameIgnoringCase(name, component); });
+  return match == names.end() ? component : *match;
 }
 
 // `path` with each component spelled as on disk; separators kept as given.
@@ -152,7 +151,8 @@ bool isAbsolutePath(std::string_view path) { return !path.empty() && path.front(
 
 bool prepareStandardOutput() {
   const bool terminal = ::isatty(STDOUT_FILENO) == 1;
-  if (!terminal) std::setvbuf(stdout, nullptr, _IOFBF, 4096);
+  // Without the block buffer the stream keeps its default; output is the same.
+  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, 4096);
   return terminal;
 }
 

@@ -101,7 +101,8 @@ bool prepareStandardOutput() {
   // Text mode would turn the writer's CR LF into CR CR LF.
   _setmode(_fileno(stdout), _O_BINARY);
   const bool terminal = _isatty(_fileno(stdout)) != 0;
-  if (!terminal) std::setvbuf(stdout, nullptr, _IOFBF, 4096);
+  // Without the block buffer the stream keeps its default; output is the same.
+  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, 4096);
   return terminal;
 }
 

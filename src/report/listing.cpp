@@ -11,7 +11,8 @@ namespace report {
 namespace {
 
 struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
+  // Only reached when an open listing is abandoned; success is judged elsewhere.
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
@@ -47,10 +48,11 @@ ListingOutcome writeListing(const std::string& listingPath, const checks::BadFil
   FileHandle file;
   if (listingPath.size() <= platform::kMaxPathLength) file.reset(std::fopen(listingPath.c_str(), "wb"));
   if (file) {
-    std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);
+    (void)std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);  // a default buffer writes the same bytes
     TextOut out(file.get(), false);
     writeListingBody(out, lists);
-    outcome.created = std::fclose(file.release()) == 0;
+    // A listing cut short by a failed write is no listing.
+    outcome.created = std::fclose(file.release()) == 0 && !out.failed();
   }
   if (!outcome.created) console.print(formatText(kCantCreateListing, listingPath.c_str()));
   console.print(outcome.anyBad ? formatText(kVerdictBadFiles, kListingFileName) : std::string(kVerdictClean));

@@ -5,7 +5,7 @@
 
 namespace report {
 
-std::string formatText(const char* format, ...) {
+std::string formatText(const char* format, ...) {  // NOLINT(cert-dcl50-cpp): see the declaration
   std::va_list args;
   va_start(args, format);
   std::va_list again;
@@ -15,7 +15,7 @@ std::string formatText(const char* format, ...) {
   std::string text;
   if (length > 0) {
     std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, again);
+    (void)std::vsnprintf(buffer.data(), buffer.size(), format, again);  // the length is known
     text.assign(buffer.data(), static_cast<std::size_t>(length));
   }
   va_end(again);
@@ -28,8 +28,8 @@ void TextOut::print(std::string_view text) {
     if (c == '\n') lineEnded_.push_back('\r');
     lineEnded_.push_back(c);
   }
-  std::fwrite(lineEnded_.data(), 1, lineEnded_.size(), stream_);
-  if (flushEachPrint_) std::fflush(stream_);
+  if (std::fwrite(lineEnded_.data(), 1, lineEnded_.size(), stream_) != lineEnded_.size()) failed_ = true;
+  if (flushEachPrint_ && std::fflush(stream_) != 0) failed_ = true;
 }
 
 }  // namespace report

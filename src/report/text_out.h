@@ -7,8 +7,9 @@
 
 namespace report {
 
-// printf-style formatting into a string.
-[[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);
+// printf-style formatting into a string. C varargs, so that the compiler
+// checks each call's arguments against its format.
+[[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);  // NOLINT(cert-dcl50-cpp)
 
 // Writes text to a byte stream the way a Windows text-mode stream does, on
 // every build: each LF goes out as CR LF, a lone CR stays one CR. The stream
@@ -21,9 +22,13 @@ class TextOut {
 
   void print(std::string_view text);
 
+  // True once any write or flush has failed.
+  bool failed() const { return failed_; }
+
  private:
   std::FILE* stream_;
   bool flushEachPrint_;
+  bool failed_ = false;
   std::string lineEnded_;
 };
 

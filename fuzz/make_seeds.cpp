@@ -1,0 +1,77 @@
+// make_seeds <bgl corpus folder> <ini corpus folder>: seed corpora for the
+// fuzzers, made by the project's own builders: sound facility files of many
+// shapes, every kind of fault, and Scenery.cfg texts.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/bgl_builder.h"
+#include "support/crc_forge.h"
+#include "support/install_builder.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace testsupport;
+namespace fs = std::filesystem;
+
+Bytes withBlock(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length = std::nullopt,
+                std::uint32_t entrySize = 12) {
+  ByteWriter out;
+  putHeader(out);
+  putLeadIn(out, 2);
+  const std::size_t entry = out.position();
+  putEntry(out, kLinkedBlockType, 0, entrySize);
+  putEntry(out, kOffsetType4, 1);
+  putTerminator(out);
+  const std::size_t block = putLinkedBlock(out, records, length);
+  out.at(entry + 12).u32(static_cast<std::uint32_t>(block));
+  return out.bytes();
+}
+
+std::vector<Bytes> bglSeeds() {
+  std::vector<Bytes> seeds{soundFacilityFile(), faultyFacilityFile(), plainBglFile(300),
+                           withCrc32(soundFacilityFile(), 0x6C40A47E)};
+  Bytes sound = soundFacilityFile();
+  seeds.push_back(Bytes(sound.begin(), sound.begin() + 200));
+  seeds.push_back(withBlock({markerRecord(1)}));
+  seeds.push_back(withBlock({markerRecord(0)}));
+  seeds.push_back(withBlock({BlockRecord{kPlainRecordId, Bytes(7, 1), {}}, markerRecord(3)}, 77));
+  seeds.push_back(withBlock({markerRecord(1), BlockRecord{kPlainRecordId, Bytes(8, 0), 0xFFFFFFF8}}, 1000));
+  seeds.push_back(withBlock({markerRecord(1)}, std::nullopt, 200));
+  seeds.push_back(withBlock({markerRecord(1)}, std::nullopt, 4));
+  ByteWriter otherKind;
+  putHeader(otherKind);
+  putLeadIn(otherKind, 0, 0x00030009);
+  seeds.push_back(otherKind.bytes());
+  return seeds;
+}
+
+std::vector<std::string> iniSeeds() {
+  return {std::string(1, '\1') + sceneryConfig({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon"}}),
+          std::string(1, '\2') + "[Area.002]\nLocal = \"Quoted Folder\" \n;Local=x\n",
+          std::string(1, '\3') + "[ area.003 ]\r\n  local=a\r\nLocal=b\r\n[Area.003]\r\nLocal=c",
+          std::string(1, '\4') + "[Area.004]\nLocal=" + std::string(1200, 'v') + "\n"};
+}
+
+template <typename Seed>
+void writeSeeds(const fs::path& folder, const std::vector<Seed>& seeds) {
+  fs::create_directories(folder);
+  for (std::size_t i = 0; i < seeds.size(); ++i) {
+    writeBytes(folder / ("seed-" + std::to_string(i)), Bytes(seeds[i].begin(), seeds[i].end()));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: make_seeds <bgl corpus folder> <ini corpus folder>\n");
+    return 2;
+  }
+  writeSeeds(argv[1], bglSeeds());
+  writeSeeds(argv[2], iniSeeds());
+  return 0;
+}
