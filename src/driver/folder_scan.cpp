@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
+#include <string_view>
 
 #include "checks/classification.h"
 #include "checks/facility_header.h"
@@ -19,12 +21,12 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens the lower-cased name when it exists, as a case-insensitive file
-// system would; otherwise the entry as found.
-FileHandle openEntry(const std::string& folder, const std::string& foundName, const std::string& fullPath) {
-  FileHandle file{platform::openForReading(fullPath)};
-  if (!file && asciiLower(foundName) != foundName) file.reset(platform::openForReading(folder + foundName));
-  return file;
+// The name to open for an entry: its lower-cased name when the folder holds
+// that exact name, as a case-insensitive file system would open; otherwise
+// the entry as found. One open per file, whatever the letter case on disk.
+const std::string& nameToOpen(const std::set<std::string_view>& present, const std::string& foundName,
+                              const std::string& lowerName) {
+  return present.count(lowerName) > 0 ? lowerName : foundName;
 }
 
 void examineFile(RunState& state, std::FILE* file, const std::string& name, const std::string& fullPath) {
@@ -43,11 +45,13 @@ void examineFile(RunState& state, std::FILE* file, const std::string& name, cons
 
 void scanFolder(RunState& state, const std::string& folder) {
   const platform::FolderListing listing = platform::findBglFiles(folder);
+  const std::set<std::string_view> present(listing.names.begin(), listing.names.end());
   for (const std::string& foundName : listing.names) {
     const std::string name = asciiLower(foundName);
     const std::string fullPath = listing.folder + name;
     if (!fitsPathLimit(fullPath)) continue;
-    if (FileHandle file = openEntry(listing.folder, foundName, fullPath)) examineFile(state, file.get(), name, fullPath);
+    FileHandle file{platform::openForReading(listing.folder + nameToOpen(present, foundName, name))};
+    if (file) examineFile(state, file.get(), name, fullPath);
   }
 }
 
