@@ -1,7 +1,6 @@
 #include "driver/folder_scan.h"
 
 #include <cstdio>
-#include <memory>
 #include <set>
 #include <string_view>
 
@@ -15,11 +14,7 @@ namespace driver {
 
 namespace {
 
-struct FileCloser {
-  // Read-only: closing cannot lose data.
-  void operator()(std::FILE* file) const { (void)std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using platform::FileHandle;
 
 // The name to open for an entry: its lower-cased name when the folder holds
 // that exact name, as a case-insensitive file system would open; otherwise

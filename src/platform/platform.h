@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,13 @@ struct FolderListing {
 // Lists the .bgl entries of `folder` (a path ending with a separator); a
 // missing folder gives no entries.
 FolderListing findBglFiles(const std::string& folder);
+
+// Closes a stream when its owner goes; success is judged, where it matters,
+// by an explicit fclose of the released stream.
+struct FileCloser {
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens an existing regular file for binary reading, without denying other
 // readers or writers access; nullptr when it cannot be opened.

@@ -1,7 +1,6 @@
 #include "report/listing.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "platform/platform.h"
 #include "report/texts.h"
@@ -10,11 +9,7 @@ namespace report {
 
 namespace {
 
-struct FileCloser {
-  // Only reached when an open listing is abandoned; success is judged elsewhere.
-  void operator()(std::FILE* file) const { (void)std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using platform::FileHandle;
 
 void writeRecords(TextOut& out, const checks::BadFileList& list) {
   for (const checks::BadFileRecord& record : list) {
