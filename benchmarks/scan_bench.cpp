@@ -6,6 +6,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -104,11 +105,11 @@ int scan(const std::string& host, const std::string& kernelName) {
   report::TextOut console(devNull.get(), false);
   driver::RunState state(console);
   state.hostFolder = host;
-  bool found = false;
-  for (const checks::Crc32Kernel& kernel : checks::availableCrc32Kernels()) {
-    if (kernelName == kernel.name) state.checks.crcKernel = kernel.update, found = true;
-  }
-  if (!found) return 2;
+  const auto kernels = checks::availableCrc32Kernels();
+  const auto kernel = std::find_if(kernels.begin(), kernels.end(),
+                                   [&kernelName](const checks::Crc32Kernel& k) { return kernelName == k.name; });
+  if (kernel == kernels.end()) return 2;
+  state.checks.crcKernel = kernel->update;
   const Measure measure;
   driver::scanSceneryAreas(state);
   return state.counters.allFiles == 0 ? 1 : 0;
