@@ -4,9 +4,11 @@
 // byte for byte. Users and scripts compare these, so they change only on
 // purpose. LF stands for a line end: the writer turns it into CR LF.
 
+#include "report/version.h"
+
 namespace report {
 
-inline constexpr const char* kVersion = "1.2";
+inline constexpr const char* kVersion = TRAWLEX_VERSION;
 inline constexpr const char* kBanner = "Trawlex for FS2002 - Version %s\n\n";
 inline constexpr const char* kNoHostFolder = "ERROR: Can't find FS2002 folder\n";
 inline constexpr const char* kHostFolderFound = "FS2002 located\n\nScanning files now...\n";

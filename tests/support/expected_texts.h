@@ -1,11 +1,13 @@
 #pragma once
 
+#include "report/version.h"
+
 // What users see, typed in here a second time and already in the CR LF form
 // that reaches the console and the listing file, so that a typo in the
 // program's own texts cannot pass both sides.
 namespace testsupport::expected {
 
-inline constexpr const char* kBanner = "Trawlex for FS2002 - Version 1.2\r\n\r\n";
+inline constexpr const char* kBanner = "Trawlex for FS2002 - Version " TRAWLEX_VERSION "\r\n\r\n";
 inline constexpr const char* kNoHostFolder = "ERROR: Can't find FS2002 folder\r\n";
 inline constexpr const char* kLocated = "FS2002 located\r\n\r\nScanning files now...\r\n";
 // The area walk's line end, then the completion line.
