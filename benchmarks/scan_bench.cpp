@@ -83,12 +83,11 @@ int floor(const std::string& host) {
   std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
   checks::FacilityHeader header;
   const std::string config = host + "/Scenery.cfg";
-  for (unsigned area = driver::kFirstArea; area <= driver::kLastArea; ++area) {
-    const std::string local = platform::profileValue(config, report::formatText("Area.%03u", area), "Local");
+  for (const std::string& local : platform::profileValues(config, driver::areaSectionNames(), "Local")) {
     if (local.empty()) continue;
-    const platform::FolderListing listing = platform::findBglFiles(*driver::sceneryFolderPath(host, local));
+    const platform::FolderListing listing = platform::findBglFiles(*driver::sceneryFolderPath({}, host, local));
     for (const std::string& name : listing.names) {
-      std::FILE* file = platform::openForReading(listing.folder + driver::asciiLower(name));
+      std::FILE* file = platform::openForReading(listing.folder + name);
       if (file == nullptr) continue;
       if (std::fread(header.bytes.data(), header.bytes.size(), 1, file) == 1 &&
           checks::findStockChecksum(driver::asciiLower(name))) {

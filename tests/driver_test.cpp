@@ -17,7 +17,8 @@ namespace {
 using driver::HostProbe;
 
 // A system with a registry value (or none), a set of existing paths and a
-// current folder, recording which paths were asked about.
+// current folder, recording which paths were asked about. Windows folder
+// texts lead to themselves, except those of drive Q:, which no folder stands for.
 struct FakeSystem {
   FakeSystem(std::optional<std::string> registryValue, std::set<std::string> existingPaths,
              std::string currentFolder = "D:\\FS2002\\Tools")
@@ -30,6 +31,10 @@ struct FakeSystem {
 
   HostProbe probe() {
     return HostProbe{[this] { return registry; },
+                     [](const std::string& text) -> std::optional<std::string> {
+                       if (text.rfind("Q:", 0) == 0) return std::nullopt;
+                       return text;
+                     },
                      [this](const std::string& path) {
                        asked.push_back(path);
                        return existing.count(path) > 0;
@@ -75,9 +80,15 @@ TEST(HostFolder, MissingRegistryPathFallsToTheDefaultPath) {
 }
 
 TEST(HostFolder, RegistryPathThatDoesNotExistGoesStraightToTheParentFolder) {
-  FakeSystem missingFolder("Q:\\Gone", {kDefault, "D:\\FS2002\\Tools\\..\\SCENEDB"});
+  FakeSystem missingFolder("E:\\Gone", {kDefault, "D:\\FS2002\\Tools\\..\\SCENEDB"});
   EXPECT_EQ(missingFolder.locate(), "D:\\FS2002\\Tools\\..");
-  EXPECT_EQ(missingFolder.asked, (std::vector<std::string>{"Q:\\Gone", "D:\\FS2002\\Tools\\..\\SCENEDB"}));
+  EXPECT_EQ(missingFolder.asked, (std::vector<std::string>{"E:\\Gone", "D:\\FS2002\\Tools\\..\\SCENEDB"}));
+}
+
+TEST(HostFolder, RegistryPathThatLeadsToNoFolderIsOneThatDoesNotExist) {
+  FakeSystem system("Q:\\FS2002", {"Q:\\FS2002", kDefault, "D:\\FS2002\\Tools\\..\\SCENEDB"});
+  EXPECT_EQ(system.locate(), "D:\\FS2002\\Tools\\..");
+  EXPECT_EQ(system.asked, (std::vector<std::string>{"D:\\FS2002\\Tools\\..\\SCENEDB"}));
 }
 
 TEST(HostFolder, LastCandidateIsTheUnnormalisedParentWithItsMarker) {
@@ -125,20 +136,32 @@ std::string native(std::string text) {
   return text;
 }
 
+const platform::SystemPaths kNoPrefix{};
+
 TEST(AreaWalk, RelativeLocalValueIsAppendedToTheHostFolder) {
-  EXPECT_EQ(driver::sceneryFolderPath(native("H"), "Scenery\\World"), native("H|Scenery|World|scenery|"));
-  EXPECT_EQ(driver::sceneryFolderPath(native("H|Tools|.."), "C"), native("H|Tools|..|C|scenery|"));
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), "Scenery\\World"), native("H|Scenery|World|scenery|"));
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H|Tools|.."), "C"), native("H|Tools|..|C|scenery|"));
+  // One leading backslash and no drive: inside the host folder, as on Windows.
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), "\\Addon"), native("H||Addon|scenery|"));
 }
 
 TEST(AreaWalk, AbsoluteLocalValueIsScannedWhereItPoints) {
   const std::string absolute = platform::pathSeparator() == '/' ? "/srv/addon" : "C:\\Addon";
-  EXPECT_EQ(driver::sceneryFolderPath(native("H"), absolute), absolute + native("|scenery|"));
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), absolute), absolute + native("|scenery|"));
 }
 
 TEST(AreaWalk, FolderPathsOverTheLimitAreRefused) {
   const std::string host = native("H|") + std::string(246, 'h');  // 248 + "|a|scenery|" = 259
-  EXPECT_EQ(driver::sceneryFolderPath(host, "a")->size(), 259U);
-  EXPECT_FALSE(driver::sceneryFolderPath(host, "ab"));
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, host, "a")->size(), 259U);
+  EXPECT_FALSE(driver::sceneryFolderPath(kNoPrefix, host, "ab"));
+}
+
+TEST(AreaWalk, SectionNamesAreAskedWithThreeDigits) {
+  const std::vector<std::string> sections = driver::areaSectionNames();
+  ASSERT_EQ(sections.size(), 399U);
+  EXPECT_EQ(sections.front(), "Area.001");
+  EXPECT_EQ(sections[9], "Area.010");
+  EXPECT_EQ(sections.back(), "Area.399");
 }
 
 }  // namespace

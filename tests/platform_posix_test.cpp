@@ -1,5 +1,6 @@
 // POSIX services: case-insensitive lookups as under Wine, the directory
-// search's order, and which entries can be opened.
+// search's order and filter, which entries can be opened and written, and
+// the Wine prefix's answers for drive letters and the registry.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/wine_prefix.h"
+#include "support/prefix_builder.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -25,6 +28,17 @@ TEST(PosixPlatform, DirectorySearchTakesBglNamesInUpperCaseOrder) {
   EXPECT_EQ(listing.folder, dir.path().string() + "/");
   // '_' sorts after the upper-case letters and before the lower-case ones.
   EXPECT_EQ(listing.names, (std::vector<std::string>{"A.BGL", "a.bgl", "b.bgl", "c.BgL", "d.bgl", "Z.bgl", "_a.bgl"}));
+}
+
+TEST(PosixPlatform, DirectorySearchMatchesShortNamesLikeWindows) {
+  // Scenery switched off by renaming still answers "*.bgl" through its 8.3 name.
+  TempDir dir;
+  for (const char* name : {"apt.bgl_off", "old.bglold", "x.bglx", "y.bgl_", "LongName.Bgl1", "x.bgl.bak", "bg.bg",
+                           "z.bg", "nobgl", "q.abgl"}) {
+    writeText(dir.path() / name, "x");
+  }
+  EXPECT_EQ(platform::findBglFiles(dir.path().string() + "/").names,
+            (std::vector<std::string>{"apt.bgl_off", "LongName.Bgl1", "old.bglold", "x.bglx", "y.bgl_"}));
 }
 
 TEST(PosixPlatform, MissingFolderHasNoEntries) {
@@ -46,8 +60,8 @@ TEST(PosixPlatform, NamesResolveWithoutRegardToCaseWhereTheExactSpellingIsMissin
   EXPECT_TRUE(platform::pathExists(host + "/tools/../scenedb"));
   EXPECT_FALSE(platform::pathExists(host + "/SCENEDBX"));
   EXPECT_FALSE(platform::pathExists(""));
-  EXPECT_EQ(platform::profileValue(host + "/Scenery.cfg", "Area.001", "Local"), "Addon Scenery");
-  EXPECT_EQ(platform::profileValue(host + "/Missing.cfg", "Area.001", "Local"), "");
+  EXPECT_EQ(platform::profileValues(host + "/Scenery.cfg", {"Area.001"}, "Local"), (std::vector<std::string>{"Addon Scenery"}));
+  EXPECT_EQ(platform::profileValues(host + "/Missing.cfg", {"Area.001"}, "Local"), (std::vector<std::string>{""}));
 }
 
 TEST(PosixPlatform, ExactSpellingWinsOverOtherCases) {
@@ -72,14 +86,150 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
   EXPECT_EQ(platform::openForReading((dir.path() / "none.bgl").string()), nullptr);
 }
 
-TEST(PosixPlatform, ConfigFolderTexts) {
-  EXPECT_EQ(platform::nativeFolderText("Scenery\\World"), "Scenery/World");
-  EXPECT_EQ(platform::nativeFolderText("\\\\server\\share"), "//server/share");
-  EXPECT_TRUE(platform::isAbsolutePath("/srv/addon"));
-  EXPECT_FALSE(platform::isAbsolutePath("Scenery/World"));
-  EXPECT_FALSE(platform::isAbsolutePath("C:/Addon"));
-  EXPECT_FALSE(platform::isAbsolutePath(""));
-  EXPECT_EQ(platform::registryText("SOFTWARE\\Microsoft", "EXE Path"), std::nullopt);
+TEST(PosixPlatform, ListingIsWrittenOnlyIntoARegularOrNewFile) {
+  TempDir dir;
+  const fs::path fresh = dir.path() / "FileList.txt";
+  std::FILE* file = platform::openForWriting(fresh.string());
+  ASSERT_NE(file, nullptr);
+  std::fputs("new", file);
+  std::fclose(file);
+  file = platform::openForWriting(fresh.string());
+  ASSERT_NE(file, nullptr);
+  std::fputs("xy", file);
+  std::fclose(file);
+  EXPECT_EQ(readText(fresh), "xy");  // emptied first
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+  EXPECT_EQ(platform::openForWriting((dir.path() / "fifo").string()), nullptr);  // must not block
+  fs::create_symlink("/dev/null", dir.path() / "device");
+  EXPECT_EQ(platform::openForWriting((dir.path() / "device").string()), nullptr);
+  fs::create_directory(dir.path() / "folder");
+  EXPECT_EQ(platform::openForWriting((dir.path() / "folder").string()), nullptr);
+}
+
+TEST(PosixPlatform, OnlyARegularSceneryCfgIsRead) {
+  TempDir dir;
+  const std::vector<std::string> none{""};
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.cfg").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", dir.path() / "zero.cfg");
+  fs::create_directory(dir.path() / "folder.cfg");
+  for (const char* name : {"fifo.cfg", "zero.cfg", "folder.cfg"}) {
+    EXPECT_EQ(platform::profileValues((dir.path() / name).string(), {"Area.001"}, "Local"), none) << name;
+  }
+}
+
+TEST(PosixPlatform, AnsiValuesBecomeUtf8AndUtf8ValuesStay) {
+  TempDir dir;
+  writeText(dir.path() / "ansi.cfg", "[Area.001]\r\nLocal=M\xfcnchen\r\n[Area.002]\r\nLocal=\x80 \x81\r\n");
+  writeText(dir.path() / "utf8.cfg", "[Area.001]\r\nLocal=M\xc3\xbcnchen\r\n");
+  writeText(dir.path() / "bom.cfg", "\xef\xbb\xbf[Area.001]\r\nLocal=M\xc3\xbcnchen \xc5\x81\r\n");
+  const auto values = [&dir](const char* name) {
+    return platform::profileValues((dir.path() / name).string(), {"Area.001", "Area.002"}, "Local");
+  };
+  EXPECT_EQ(values("ansi.cfg"), (std::vector<std::string>{"M\xc3\xbcnchen", "\xe2\x82\xac \xc2\x81"}));
+  EXPECT_EQ(values("utf8.cfg"), (std::vector<std::string>{"M\xc3\xbcnchen", ""}));
+  // A Unicode file passes through the ANSI code page, as on Windows.
+  EXPECT_EQ(values("bom.cfg"), (std::vector<std::string>{"M\xc3\xbcnchen ?", ""}));
+}
+
+TEST(PosixPlatform, FolderTextsOfTheInstallation) {
+  using Kind = platform::FolderText::Kind;
+  TempDir dir;
+  const PrefixBuilder prefix(dir.path() / "pfx", true);
+  const platform::SystemPaths paths{prefix.folder().string()};
+  const std::string driveC = fs::canonical(prefix.driveC()).string();
+  const auto check = [&paths](std::string_view text, Kind kind, const std::string& path) {
+    const platform::FolderText folder = platform::folderText(paths, text);
+    EXPECT_EQ(folder.kind, kind) << text;
+    EXPECT_EQ(folder.path, path) << text;
+  };
+  check("Scenery\\World", Kind::Relative, "Scenery/World");
+  check("\\Addon", Kind::Relative, "/Addon");
+  check("\\\\server\\share", Kind::Relative, "//server/share");
+  check("/srv/addon", Kind::Absolute, "/srv/addon");
+  check("C:\\Program Files\\FS2002", Kind::Absolute, driveC + "/Program Files/FS2002");
+  check("c:/Addon\\\\x\\", Kind::Absolute, driveC + "/Addon/x/");
+  check("C:\\", Kind::Absolute, driveC);
+  check("Z:\\srv\\addon", Kind::Absolute, "/srv/addon");
+  check("z:\\", Kind::Absolute, "/");
+  check("D:\\Addon", Kind::Unreachable, "");
+  check("C:Addon", Kind::Relative, "C:Addon");
+  EXPECT_EQ(platform::folderText({}, "C:\\Addon").kind, Kind::Unreachable);
+}
+
+// The prefix a program at `ownFolder` finds with the given variables.
+std::string prefixFor(const fs::path& ownFolder, const char* winePrefix, const fs::path& home) {
+  return platform::wine::findPrefix(ownFolder.string(), winePrefix, home.c_str());
+}
+
+TEST(WinePrefix, ThePrefixHoldingTheProgramWinsOverTheVariables) {
+  TempDir dir;
+  const PrefixBuilder inside(dir.path() / "games", true);
+  const PrefixBuilder named(dir.path() / "named", true);
+  const PrefixBuilder home(dir.path() / "home" / ".wine", false);
+  const fs::path tools = inside.driveC() / "FS2002" / "Tools";
+  fs::create_directories(tools);
+  const fs::path outside = dir.path() / "elsewhere" / "Tools";
+  fs::create_directories(outside);
+  EXPECT_EQ(prefixFor(tools, named.folder().c_str(), dir.path() / "home"), inside.folder().string());
+  EXPECT_EQ(prefixFor(outside, named.folder().c_str(), dir.path() / "home"), named.folder().string());
+  EXPECT_EQ(prefixFor(outside, "", dir.path() / "home"), home.folder().string());
+  EXPECT_EQ(prefixFor(outside, nullptr, dir.path() / "home"), home.folder().string());
+  // The chosen folder decides: no system.reg there, no prefix, not the next one.
+  EXPECT_EQ(prefixFor(outside, (dir.path() / "elsewhere").c_str(), dir.path() / "home"), "");
+  EXPECT_EQ(prefixFor(outside, nullptr, dir.path() / "nobody"), "");
+  // A folder with system.reg but no dosdevices is no enclosing prefix.
+  writeText(dir.path() / "elsewhere" / "system.reg", "WINE REGISTRY Version 2\n");
+  EXPECT_EQ(prefixFor(outside, nullptr, dir.path() / "nobody"), "");
+}
+
+TEST(WinePrefix, RegistryStringsAsWineWritesThem) {
+  const std::string registry =
+      "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n\n"
+      "[Software\\\\Trawlex\\\\Other] 1700000000\n\"EXE Path\"=\"wrong key\"\n\n"
+      "[software\\\\TRAWLEX] 1700000000\n#time=1da\n"
+      "\"Plain\"=\"C:\\\\FS 2002\\\\\"\n"
+      "\"exe path\"=\"D:\\\\Games\\\\\\\"Q\\\"\\n\\t\\x00fc\\x20ac\"\n"
+      "\"Expand\"=str(2):\"%ProgramFiles%\\\\FS\"\n"
+      "\"Number\"=dword:00000001\n"
+      "\"Bytes\"=hex:41,00\n"
+      "\"Nul\"=\"a\\0b\"\n"
+      "@=\"default\"\n\n[Software\\\\Trawlex\\\\Later] 1700000000\n\"Late\"=\"x\"\n";
+  const auto read = [&registry](const char* name) {
+    return platform::wine::registryString(registry, "Software\\Trawlex", name);
+  };
+  EXPECT_TRUE(platform::wine::isWin64Registry(registry));
+  EXPECT_FALSE(platform::wine::isWin64Registry("WINE REGISTRY Version 2\n#arch=win32\n"));
+  EXPECT_EQ(read("Plain"), "C:\\FS 2002\\");
+  EXPECT_EQ(read("EXE PATH"), "D:\\Games\\\"Q\"\n\t\xc3\xbc\xe2\x82\xac");
+  EXPECT_EQ(read("Expand"), "%ProgramFiles%\\FS");
+  EXPECT_EQ(read("Number"), std::nullopt);
+  EXPECT_EQ(read("Bytes"), std::nullopt);
+  EXPECT_EQ(read("Missing"), std::nullopt);
+  EXPECT_EQ(read("Late"), std::nullopt);  // a value of another key
+  EXPECT_EQ(read("Nul"), std::string("a\0b", 3));
+  EXPECT_EQ(platform::wine::registryString(registry, "Software\\Trawlex\\Later", "late"), "x");
+}
+
+TEST(WinePrefix, FsRegistryValueIsReadFromTheViewFs2002sSetupWrites) {
+  TempDir dir;
+  PrefixBuilder win64(dir.path() / "win64", true);
+  win64.value(kFsRegistryKey, "EXE Path", "\"C:\\\\64-bit view\"");
+  const platform::SystemPaths paths64{win64.folder().string()};
+  const char* key = "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\8.0";
+  EXPECT_EQ(platform::registryText(paths64, key, "EXE Path"), std::nullopt);
+  win64.exePath("C:\\Games\\M\xc3\xbcnchen \xc5\x81\\");
+  EXPECT_EQ(platform::registryText(paths64, key, "EXE Path"), "C:\\Games\\M\xc3\xbcnchen ?\\");
+
+  PrefixBuilder win32(dir.path() / "win32", false);
+  const platform::SystemPaths paths32{win32.folder().string()};
+  win32.exePath("C:\\" + std::string(256, 'x'));  // 259 characters
+  EXPECT_EQ(platform::registryText(paths32, key, "EXE Path")->size(), 259U);
+  win32.value(kFsRegistryKey, "Exe Path", "\"too long\"");  // the first of the name is read
+  EXPECT_EQ(platform::registryText(paths32, key, "EXE Path")->size(), 259U);
+  PrefixBuilder longer(dir.path() / "longer", false);
+  longer.exePath("C:\\" + std::string(257, 'x'));
+  EXPECT_EQ(platform::registryText({longer.folder().string()}, key, "EXE Path"), std::nullopt);
+  EXPECT_EQ(platform::registryText({}, key, "EXE Path"), std::nullopt);
 }
 
 TEST(PosixPlatform, ProgramAndCurrentFolder) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/ini_text.h"
 
@@ -28,7 +29,89 @@ TEST(IniText, CommentsLineEndsAndMissingFinalLineEnd) {
   EXPECT_EQ(iniValue("[A]\r\n;Local=commented\r\nLocal=real", "A", "Local"), "real");
   EXPECT_EQ(iniValue("[A]\n  ; Local=no\nLocal=lf\r\n", "A", "Local"), "lf");
   EXPECT_EQ(iniValue("[A]\r\nLocal=a;b\r\n", "A", "Local"), "a;b");
-  EXPECT_EQ(iniValue("[A]\rLocal=x\r", "A", "Local"), "");  // a lone CR ends no line
+}
+
+TEST(IniText, AnyRunOfLineEndsEndsALine) {
+  for (const char* end : {"\r\n", "\n", "\r", "\r\r\n", "\n\r", "\r\n\r\n"}) {
+    const std::string text = std::string("[General]") + end + "[A]" + end + "Local=x" + end + "[B]" + end + "Local=y";
+    EXPECT_EQ(iniValue(text, "A", "Local"), "x") << end;
+    EXPECT_EQ(iniValue(text, "B", "Local"), "y") << end;
+  }
+}
+
+TEST(IniText, SectionNamesEndAtTheLastBracketAndAreTrimmed) {
+  EXPECT_EQ(iniValue("[\tA \x1a]\nLocal=x\n", "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A] junk\nLocal=x\n", "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A]]\nLocal=x\n", "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A]x]\nLocal=x\n", "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A] ] \nLocal=x\n", "A", "Local"), "");
+  EXPECT_EQ(iniValue("[[A]\nLocal=x\n", "A", "Local"), "");
+  // Without a ']' the line is a key: the lines after it stay in the section before.
+  EXPECT_EQ(iniValue("[A]\n[B\nLocal=x\n", "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[B\nLocal=x\n", "B", "Local"), "");
+}
+
+TEST(IniText, NulEndsNamesAndValues) {
+  using namespace std::string_literals;
+  EXPECT_EQ(iniValue("[A\0junk]\nLocal=x\n"s, "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A\0 ]\nLocal=x\n"s, "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A \0]\nLocal=x\n"s, "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A]\nLocal\0junk=x\n"s, "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A]\nLocal \0=x\n"s, "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A]\nLocal=ab  \0cd\n"s, "A", "Local"), "ab  ");
+  EXPECT_EQ(iniValue("[A]\nLocal='x'  \0\n"s, "A", "Local"), "'x'  ");
+  EXPECT_EQ(iniValue("[A]\nLocal=\0\nLocal=second\n"s, "A", "Local"), "");
+  EXPECT_EQ(iniValue("\0[A]\nLocal=x\n"s, "A", "Local"), "");
+}
+
+TEST(IniText, BlanksAreAsciiWhiteSpaceAndCtrlZ) {
+  EXPECT_EQ(iniValue("[A]\n\x1aLocal\x1a=\x1ax\x1a\n", "A", "Local"), "x");
+  EXPECT_EQ(iniValue("[A]\nLocal=a\vb\f\n", "A", "Local"), "a\vb");
+  EXPECT_EQ(iniValue("[A]\nLocal=\xa0x\xa0\n", "A", "Local"), "\xa0x\xa0");
+  EXPECT_EQ(iniValue("[A]\nLocal=ab\x1a\x1a cd\n", "A", "Local"), "ab\x1a\x1a cd");
+}
+
+TEST(IniText, KeyWithoutEqualsSignAnswersEmptyAndHidesLaterOnes) {
+  EXPECT_EQ(iniValue("[A]\nLocal\nLocal=x\n", "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A]\nLo cal=k\n = s\nLocal==x\n", "A", "Local"), "=x");
+}
+
+TEST(IniText, UnicodeFilesByTheirByteOrderMark) {
+  const std::string text = "[Area.001]\r\nLocal=M\u00fcnchen \u0141\u20ac\r\n";
+  std::string le = "\xff\xfe", be = "\xfe\xff";
+  std::u16string units = u"[Area.001]\r\nLocal=M\u00fcnchen \u0141\u20ac\r\n";
+  for (const char16_t u : units) {
+    le += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+    be += {static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)};
+  }
+  // Windows-1252 gives the answers: 0xFC for the u umlaut, 0x80 for the euro, '?' for the rest.
+  for (const std::string& file : {"\xef\xbb\xbf" + text, le, be, le + "A"}) {
+    EXPECT_EQ(iniValue(file, "Area.001", "Local"), "M\xfcnchen ?\x80");
+  }
+  // Without a mark the bytes are ANSI, whatever they look like.
+  EXPECT_EQ(iniValue(text, "Area.001", "Local"), "M\xc3\xbcnchen \xc5\x81\xe2\x82\xac");
+  EXPECT_EQ(iniValue("\xff\xfe", "Area.001", "Local"), "");
+  EXPECT_EQ(iniValue("\xef\xbb", "Area.001", "Local"), "");
+}
+
+TEST(IniText, AnswersDoNotDependOnHowTheFileIsCut) {
+  std::string text = "\xef\xbb\xbf[General]\r\nTitle=x\r\n";
+  for (unsigned area = 1; area <= 30; ++area) {
+    text += "[Area." + std::string(area < 10 ? "00" : "0") + std::to_string(area) + "]\r\nLocal= \"Scenery\\\u00e9" +
+            std::to_string(area) + "\"\r\n";
+  }
+  std::vector<std::string> sections;
+  for (unsigned area = 1; area <= 31; ++area) sections.push_back(std::string("Area.0") + (area < 10 ? "0" : "") + std::to_string(area));
+  platform::ProfileScan whole(sections, "Local");
+  whole.feed(text);
+  const std::vector<std::string> expected = whole.finish();
+  EXPECT_EQ(expected[6], "Scenery\\\xe9" "7");
+  EXPECT_EQ(expected[30], "");
+  for (std::size_t piece : {1U, 2U, 3U, 7U, 64U}) {
+    platform::ProfileScan cut(sections, "Local");
+    for (std::size_t at = 0; at < text.size(); at += piece) cut.feed(std::string_view(text).substr(at, piece));
+    EXPECT_EQ(cut.finish(), expected) << piece;
+  }
 }
 
 TEST(IniText, MatchingQuotesAreUnwrapped) {
@@ -38,6 +121,9 @@ TEST(IniText, MatchingQuotesAreUnwrapped) {
   EXPECT_EQ(iniValue("[A]\nLocal=\"mixed'\n", "A", "Local"), "\"mixed'");
   EXPECT_EQ(iniValue("[A]\nLocal=\"\n", "A", "Local"), "\"");
   EXPECT_EQ(iniValue("[A]\nLocal=  \" x \"  \n", "A", "Local"), " x ");
+  EXPECT_EQ(iniValue("[A]\nLocal=\"a\"b\"\n", "A", "Local"), "a\"b");
+  EXPECT_EQ(iniValue("[A]\nLocal=''\n", "A", "Local"), "");
+  EXPECT_EQ(iniValue("[A]\nLocal='\"\n", "A", "Local"), "'\"");
 }
 
 TEST(IniText, FirstSectionOfANameAndItsFirstKeyWin) {
@@ -51,6 +137,14 @@ TEST(IniText, ValuesAreCutTo999Characters) {
   const std::string longValue(1500, 'v');
   EXPECT_EQ(iniValue("[A]\nLocal=" + longValue + "\n", "A", "Local"), std::string(999, 'v'));
   EXPECT_EQ(iniValue("[A]\nLocal=" + std::string(999, 'w'), "A", "Local").size(), 999U);
+  // The quotes go only while the whole value fits the reader's buffer.
+  const auto quoted = [](std::size_t inner) {
+    return iniValue("[A]\nLocal=\"" + std::string(inner, 'z') + "\"\n", "A", "Local");
+  };
+  EXPECT_EQ(quoted(998), std::string(998, 'z'));
+  EXPECT_EQ(quoted(999), std::string(998, 'z'));
+  EXPECT_EQ(quoted(1000), std::string(999, 'z'));
+  EXPECT_EQ(quoted(1100), std::string(999, 'z'));
 }
 
 TEST(IniText, JunkGivesEmptyValues) {

@@ -1,12 +1,21 @@
 // Windows services as the run sees them under Windows and Wine: absolute
-// folder texts, the directory search's order and filter, existence tests.
+// folder texts, the directory search's order and filter, existence tests,
+// the registry's 32-bit view, and the project's own INI reader against the
+// system's profile reader.
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "driver/area_walk.h"
+#include "platform/ini_text.h"
 #include "platform/platform.h"
+#include "support/profile_texts.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -15,13 +24,15 @@ using namespace testsupport;
 namespace fs = std::filesystem;
 
 TEST(Win32Platform, AbsoluteFolderTexts) {
+  using Kind = platform::FolderText::Kind;
   for (const char* path : {"C:\\Addon", "C:/Addon", "d:\\", "\\\\server\\share"}) {
-    EXPECT_TRUE(platform::isAbsolutePath(path)) << path;
+    EXPECT_EQ(platform::folderText({}, path).kind, Kind::Absolute) << path;
+    EXPECT_EQ(platform::folderText({}, path).path, path);
   }
   for (const char* path : {"Scenery\\World", "C:Addon", "\\Addon", "1:\\x", "", "C"}) {
-    EXPECT_FALSE(platform::isAbsolutePath(path)) << path;
+    EXPECT_EQ(platform::folderText({}, path).kind, Kind::Relative) << path;
+    EXPECT_EQ(platform::folderText({}, path).path, path);
   }
-  EXPECT_EQ(platform::nativeFolderText("Scenery\\World"), "Scenery\\World");
   EXPECT_EQ(platform::pathSeparator(), '\\');
 }
 
@@ -44,14 +55,82 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   EXPECT_TRUE(platform::pathExists(dir.path().string()));
   EXPECT_TRUE(platform::pathExists((dir.path() / "SCENERY.CFG").string()));
   EXPECT_FALSE(platform::pathExists((dir.path() / "missing").string()));
-  EXPECT_EQ(platform::profileValue((dir.path() / "Scenery.cfg").string(), "area.001", "LOCAL"), "Scenery\\World");
-  EXPECT_EQ(platform::profileValue((dir.path() / "Scenery.cfg").string(), "Area.002", "Local"), "");
+  EXPECT_EQ(platform::profileValues((dir.path() / "Scenery.cfg").string(), {"area.001", "Area.002"}, "LOCAL"),
+            (std::vector<std::string>{"Scenery\\World", ""}));
   EXPECT_EQ(platform::openForReading((dir.path() / "folder.bgl").string()), nullptr);
   std::FILE* file = platform::openForReading((dir.path() / "Scenery.cfg").string());
   ASSERT_NE(file, nullptr);
   std::fclose(file);
-  EXPECT_EQ(platform::registryText("SOFTWARE\\Trawlex\\NoSuchKey", "EXE Path"), std::nullopt);
+  EXPECT_EQ(platform::registryText({}, "SOFTWARE\\Trawlex\\NoSuchKey", "EXE Path"), std::nullopt);
   EXPECT_EQ(fs::path(platform::programPath()).filename(), "platform_win32_test.exe");
+}
+
+// Writes a text value into one view of HKEY_LOCAL_MACHINE\\`key`.
+void setRegistryText(const char* key, REGSAM view, const char* text) {
+  HKEY handle = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &handle, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(handle, "EXE Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                 static_cast<DWORD>(std::strlen(text) + 1));
+  RegCloseKey(handle);
+}
+
+TEST(Win32Platform, RegistryIsReadInThe32BitViewWhereFs2002sSetupWrites) {
+  constexpr const char* kKey = "SOFTWARE\\Trawlex\\ViewTest";
+  setRegistryText(kKey, KEY_WOW64_32KEY, "C:\\32-bit view");
+  EXPECT_EQ(platform::registryText({}, kKey, "EXE Path"), "C:\\32-bit view");
+  if (sizeof(void*) == 8) {
+    // A value in the 64-bit view alone is not the one FS2002's setup wrote.
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
+    setRegistryText(kKey, KEY_WOW64_64KEY, "C:\\64-bit view");
+    EXPECT_EQ(platform::registryText({}, kKey, "EXE Path"), std::nullopt);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_64KEY, 0);
+  }
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
+}
+
+// Bytes as C escapes, for a failure message.
+std::string escaped(const std::string& bytes) {
+  std::string out;
+  for (const char c : bytes) {
+    const auto value = static_cast<unsigned char>(c);
+    if (value >= 0x20 && value < 0x7F && c != '\\') {
+      out.push_back(c);
+    } else {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02x", value);
+      out += escape;
+    }
+  }
+  return out;
+}
+
+// The system's profile reader and the project's own one read the same files
+// (the forms real Scenery.cfg files take, and mutations of them) and give
+// the same answer for every area.
+TEST(ProfileReaderParity, OwnReaderAnswersAsTheSystemsForEveryArea) {
+  ASSERT_EQ(GetACP(), 1252U) << "the texts are made for the Western ANSI code page";
+  const std::vector<std::string> sections = driver::areaSectionNames();
+  const std::vector<testsupport::ProfileText> texts = testsupport::profileTexts(300, 2002);
+  TempDir dir;
+  std::size_t answersCompared = 0, nonEmpty = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    // A new name for each text: the system's reader keeps files it has read.
+    const std::string path = (dir.path() / ("scenery" + std::to_string(i) + ".cfg")).string();
+    writeText(path, texts[i].bytes);
+    platform::ProfileScan own(sections, "Local");
+    own.feed(texts[i].bytes);
+    const std::vector<std::string> ownAnswers = own.finish();
+    const std::vector<std::string> systemAnswers = platform::profileValues(path, sections, "Local");
+    for (std::size_t area = 0; area < sections.size(); ++area) {
+      ASSERT_EQ(escaped(ownAnswers[area]), escaped(systemAnswers[area]))
+          << texts[i].description << ", " << sections[area] << ", file: " << escaped(texts[i].bytes);
+      nonEmpty += systemAnswers[area].empty() ? 0 : 1;
+    }
+    answersCompared += sections.size();
+  }
+  EXPECT_EQ(answersCompared, 300U * 399U);
+  EXPECT_GT(nonEmpty, 300U * 5);  // most texts have answers to compare, not just empty ones
 }
 
 }  // namespace

@@ -16,12 +16,14 @@ namespace {
 
 using platform::FileHandle;
 
-// The name to open for an entry: its lower-cased name when the folder holds
-// that exact name, as a case-insensitive file system would open; otherwise
-// the entry as found. One open per file, whatever the letter case on disk.
-const std::string& nameToOpen(const std::set<std::string_view>& present, const std::string& foundName,
-                              const std::string& lowerName) {
-  return present.count(lowerName) > 0 ? lowerName : foundName;
+// The name a listed path shows for an entry: the lower-cased name, unless
+// another entry of the folder has exactly that name (a case-sensitive disk
+// can hold both); then the name as found, so that a listed path always names
+// the file that was checked.
+std::string listedName(const std::set<std::string_view>& present, const std::string& foundName) {
+  std::string lowerName = asciiLower(foundName);
+  if (lowerName != foundName && present.count(lowerName) > 0) return foundName;
+  return lowerName;
 }
 
 void examineFile(RunState& state, std::FILE* file, const std::string& name, const std::string& fullPath) {
@@ -42,10 +44,11 @@ void scanFolder(RunState& state, const std::string& folder) {
   const platform::FolderListing listing = platform::findBglFiles(folder);
   const std::set<std::string_view> present(listing.names.begin(), listing.names.end());
   for (const std::string& foundName : listing.names) {
-    const std::string name = asciiLower(foundName);
+    const std::string name = listedName(present, foundName);
     const std::string fullPath = listing.folder + name;
     if (!fitsPathLimit(fullPath)) continue;
-    FileHandle file{platform::openForReading(listing.folder + nameToOpen(present, foundName, name))};
+    // Each entry is opened under its own name, so every file is checked once.
+    FileHandle file{platform::openForReading(listing.folder + foundName)};
     if (file) examineFile(state, file.get(), name, fullPath);
   }
 }

@@ -25,9 +25,14 @@ std::string parentWithMarker(const HostProbe& probe) {
 
 }  // namespace
 
-HostProbe systemHostProbe() {
-  return HostProbe{[] { return platform::registryText(kRegistryKey, kRegistryValue); }, platform::pathExists,
-                   platform::currentFolder, platform::pathSeparator()};
+HostProbe systemHostProbe(const platform::SystemPaths& paths) {
+  const auto folderOnDisk = [paths](const std::string& text) -> std::optional<std::string> {
+    platform::FolderText folder = platform::folderText(paths, text);
+    if (folder.kind == platform::FolderText::Kind::Unreachable) return std::nullopt;
+    return std::move(folder.path);
+  };
+  return HostProbe{[paths] { return platform::registryText(paths, kRegistryKey, kRegistryValue); }, folderOnDisk,
+                   platform::pathExists, platform::currentFolder, platform::pathSeparator()};
 }
 
 std::string trimRegistryPath(std::string text) {
@@ -40,7 +45,9 @@ std::string trimRegistryPath(std::string text) {
 std::string locateHostFolder(const HostProbe& probe) {
   std::string candidate = trimRegistryPath(probe.registryPath().value_or(std::string()));
   if (candidate.empty()) candidate = kDefaultHostFolder;
-  if (probe.pathExists(candidate)) return candidate;
+  // A path that leads to no folder of this system is a path that does not exist.
+  const std::optional<std::string> folder = probe.folderOnDisk(candidate);
+  if (folder && probe.pathExists(*folder)) return *folder;
   return parentWithMarker(probe);
 }
 

@@ -4,25 +4,31 @@
 #include <optional>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace driver {
 
 // What locating the host folder asks of the system; tests supply their own.
 struct HostProbe {
   std::function<std::optional<std::string>()> registryPath;  // FS2002's recorded install path
+  // The path of this system that a Windows folder text stands for; nothing
+  // when no folder does (a drive letter no folder stands for).
+  std::function<std::optional<std::string>(const std::string&)> folderOnDisk;
   std::function<bool(const std::string&)> pathExists;
   std::function<std::string()> currentFolder;
   char separator = '\\';
 };
 
-// The probe that asks the real system.
-HostProbe systemHostProbe();
+// The probe that asks the real system, with Windows paths leading where `paths` says.
+HostProbe systemHostProbe(const platform::SystemPaths& paths);
 
 // A registry path without its trailing backslashes and blanks; the first
 // character always stays.
 std::string trimRegistryPath(std::string text);
 
 // The FS2002 folder to scan: the registry's path when it exists, else the
-// default install path when it exists, else the parent of the current folder
+// default install path when it exists (each as the path of this system it
+// stands for), else the parent of the current folder
 // (kept unnormalised) when it holds SCENEDB; empty text when none passes.
 std::string locateHostFolder(const HostProbe& probe);
 

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 
 namespace driver {
 
 // `text` with the ASCII letters A to Z lowered; other bytes unchanged.
 inline std::string asciiLower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+  std::transform(text.begin(), text.end(), text.begin(), platform::foldAscii);
   return text;
 }
 

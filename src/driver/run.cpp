@@ -39,7 +39,8 @@ RunOutcome runScan(RunState& state) {
   const std::string ownFolder = ownFolderOf(platform::programPath(), platform::pathSeparator());
   // The last host folder candidate is the parent of the current folder.
   platform::setCurrentFolder(ownFolder);
-  state.hostFolder = locateHostFolder(systemHostProbe());
+  state.paths = platform::systemPaths(ownFolder);
+  state.hostFolder = locateHostFolder(systemHostProbe(state.paths));
   RunOutcome outcome = RunOutcome::Failed;
   if (state.hostFolder.empty()) {
     state.console.print(report::kNoHostFolder);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "checks/classification.h"
+#include "platform/platform.h"
 #include "report/text_out.h"
 
 namespace driver {
@@ -19,6 +20,7 @@ struct RunState {
   explicit RunState(report::TextOut& consoleOut) : console(consoleOut) {}
 
   report::TextOut& console;
+  platform::SystemPaths paths;  // where the installation's Windows paths lead
   std::string hostFolder;  // empty: no FS2002 installation found
   ScanCounters counters;
   checks::FileCheckState checks;

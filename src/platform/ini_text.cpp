@@ -1,69 +1,282 @@
 #include "platform/ini_text.h"
 
+#include <algorithm>
+
+#include "platform/text_encoding.h"
+
 namespace platform {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(char16_t u) { return u == u'\n' || u == u'\r'; }
 
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+// The blanks of the Windows profile reader: ASCII white space and Ctrl-Z,
+// which DOS-era files carry as an end mark.
+bool isBlank(char16_t u) { return (u >= 0x09 && u <= 0x0D) || u == 0x20 || u == 0x1A; }
+
+// The folded ASCII form of a complete field, or empty text when it holds
+// anything else (no other character folds to an ASCII letter).
+std::string foldedAscii(const ProfileScan::Field& field) {
+  std::string text;
+  if (!field.complete()) return text;
+  for (const char16_t u : field.kept()) {
+    if (u >= 0x80) return {};
+    text.push_back(foldAscii(static_cast<char>(u)));
+  }
   return text;
 }
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string folded(std::string_view name) {
+  std::string text(name);
+  std::transform(text.begin(), text.end(), text.begin(), foldAscii);
+  return text;
+}
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+std::size_t longestName(const std::vector<std::string>& names) {
+  std::size_t longest = 0;
+  for (const std::string& name : names) longest = std::max(longest, name.size());
+  return longest;
+}
+
+// The units the reader hands back for a value: a quoted value loses its
+// quotes, and at most kMaxProfileValueLength units remain (the quote rule is
+// judged on the whole value, as the reader's copy into its buffer does).
+std::u16string profileAnswer(const ProfileScan::Field& value) {
+  std::u16string_view text = value.kept();
+  std::size_t length = value.length();
+  const bool quoted = length >= 2 && (text[0] == u'"' || text[0] == u'\'') && value.last() == text[0];
+  if (quoted) {
+    text.remove_prefix(1);
+    --length;
   }
-  return true;
-}
-
-// The next line of `text` without its line end; advances `text` past it.
-std::string_view takeLine(std::string_view& text) {
-  const std::size_t end = text.find('\n');
-  std::string_view line = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
-
-std::string_view sectionName(std::string_view line) {
-  line.remove_prefix(1);  // '['
-  return trimBlanks(line.substr(0, line.find(']')));
-}
-
-std::string cleanValue(std::string_view value) {
-  value = trimBlanks(value);
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
-  return std::string(value.substr(0, kMaxProfileValueLength));
+  std::u16string answer(text.substr(0, std::min(length, kMaxProfileValueLength)));
+  if (quoted && length <= kMaxProfileValueLength + 1 && !answer.empty()) answer.pop_back();
+  return answer;
 }
 
 }  // namespace
 
-std::string iniValue(std::string_view text, std::string_view section, std::string_view key) {
-  bool inSection = false;
-  bool sectionSeen = false;
-  while (!text.empty()) {
-    const std::string_view line = trimBlanks(takeLine(text));
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      if (sectionSeen) return {};  // only the first section of that name counts
-      inSection = sameName(sectionName(line), section);
-      sectionSeen = inSection;
-      continue;
-    }
-    const std::size_t equals = line.find('=');
-    if (inSection && equals != std::string_view::npos && sameName(trimBlanks(line.substr(0, equals)), key)) {
-      return cleanValue(line.substr(equals + 1));
+void ProfileScan::Field::reset() {
+  kept_.clear();
+  pendingBlanks_.clear();
+  pendingCount_ = 0;
+  lastPending_ = 0;
+  length_ = 0;
+  last_ = 0;
+  started_ = false;
+  ended_ = false;
+}
+
+void ProfileScan::Field::keep(char16_t unit) {
+  ++length_;
+  last_ = unit;
+  if (kept_.size() < capacity_) kept_.push_back(unit);
+}
+
+void ProfileScan::Field::add(char16_t unit) {
+  if (ended_) return;
+  if (isBlank(unit)) {
+    if (!started_) return;  // leading blanks are trimmed
+    ++pendingCount_;
+    lastPending_ = unit;
+    if (pendingBlanks_.size() < capacity_) pendingBlanks_.push_back(unit);
+    return;
+  }
+  started_ = true;
+  // Blanks before a non-blank (a NUL included) are inside the text.
+  for (const char16_t blank : pendingBlanks_) keep(blank);
+  length_ += pendingCount_ - pendingBlanks_.size();
+  if (pendingCount_ > 0) last_ = lastPending_;
+  pendingBlanks_.clear();
+  pendingCount_ = 0;
+  if (unit == 0) {
+    ended_ = true;
+    return;
+  }
+  keep(unit);
+}
+
+ProfileScan::ProfileScan(const std::vector<std::string>& sections, std::string_view key)
+    : key_(folded(key)),
+      answers_(sections.size()),
+      sectionSeen_(sections.size()),
+      answered_(sections.size()),
+      sectionName_(longestName(sections) + 1),
+      keyName_(key.size() + 1) {
+  for (std::size_t i = 0; i < sections.size(); ++i) sectionIndices_.emplace(folded(sections[i]), i);
+}
+
+void ProfileScan::decideEncoding() {
+  const auto startsWith = [this](std::string_view mark) { return head_.compare(0, mark.size(), mark) == 0; };
+  std::size_t mark = 0;
+  if (startsWith("\xEF\xBB\xBF")) {
+    encoding_ = Encoding::Utf8;
+    mark = 3;
+  } else if (startsWith("\xFF\xFE")) {
+    encoding_ = Encoding::Utf16Le;
+    mark = 2;
+  } else if (startsWith("\xFE\xFF")) {
+    encoding_ = Encoding::Utf16Be;
+    mark = 2;
+  } else {
+    encoding_ = Encoding::Ansi;
+  }
+  const std::string rest = head_.substr(std::min(mark, head_.size()));
+  head_.clear();
+  decode(rest);
+}
+
+void ProfileScan::feed(std::string_view bytes) {
+  if (encoding_ == Encoding::Undecided) {
+    const std::size_t take = std::min(bytes.size(), 3 - head_.size());
+    head_.append(bytes.substr(0, take));
+    bytes.remove_prefix(take);
+    if (head_.size() < 3) return;
+    decideEncoding();
+  }
+  decode(bytes);
+}
+
+void ProfileScan::decode(std::string_view bytes) {
+  for (const char byte : bytes) {
+    switch (encoding_) {
+      case Encoding::Ansi:
+        unit(static_cast<unsigned char>(byte));
+        break;
+      case Encoding::Utf8:
+        decodeUtf8(static_cast<unsigned char>(byte));
+        break;
+      case Encoding::Utf16Le:
+      case Encoding::Utf16Be:
+        partial_.push_back(byte);
+        if (partial_.size() == 2) {
+          const auto first = static_cast<unsigned char>(partial_[0]), second = static_cast<unsigned char>(partial_[1]);
+          unit(static_cast<char16_t>(encoding_ == Encoding::Utf16Le ? first | second << 8 : second | first << 8));
+          partial_.clear();
+        }
+        break;
+      case Encoding::Undecided:
+        break;
     }
   }
-  return {};
+}
+
+void ProfileScan::decodeUtf8(unsigned char byte) {
+  if (!partial_.empty() && (byte & 0xC0) != 0x80) {
+    unit(0xFFFD);  // a sequence cut short
+    partial_.clear();
+  }
+  if (partial_.empty()) {
+    if (byte < 0x80) return unit(byte);
+    utf8Needed_ = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 0;
+    if (utf8Needed_ == 0) return unit(0xFFFD);
+  }
+  partial_.push_back(static_cast<char>(byte));
+  if (partial_.size() < utf8Needed_) return;
+  if (!isUtf8(partial_)) {
+    unit(0xFFFD);
+  } else {
+    char32_t code = static_cast<unsigned char>(partial_[0]) & (0x7FU >> utf8Needed_);
+    for (std::size_t i = 1; i < partial_.size(); ++i) code = code << 6 | (static_cast<unsigned char>(partial_[i]) & 0x3FU);
+    if (code > 0xFFFF) {
+      code -= 0x10000;
+      unit(static_cast<char16_t>(0xD800 + (code >> 10)));
+      unit(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+    } else {
+      unit(static_cast<char16_t>(code));
+    }
+  }
+  partial_.clear();
+}
+
+std::size_t ProfileScan::sectionIndex(const Field& name) const {
+  const auto found = sectionIndices_.find(foldedAscii(name));
+  return found == sectionIndices_.end() ? kNone : found->second;
+}
+
+bool ProfileScan::isKey(const Field& name) const { return foldedAscii(name) == key_ && name.complete(); }
+
+void ProfileScan::unit(char16_t u) {
+  if (isLineEnd(u)) return endLine();
+  switch (part_) {
+    case Part::LineStart:
+      if (isBlank(u)) return;
+      if (u == u'[') {
+        part_ = Part::Section;
+        sectionName_.reset();
+        bracketSeen_ = false;
+      } else {
+        part_ = Part::Key;
+        keyName_.reset();
+        unit(u);  // the line's first unit may be its '='
+      }
+      return;
+    case Part::Section:
+      if (u == u']') {  // the name ends at the line's last ']'
+        bracketMatch_ = sectionIndex(sectionName_);
+        bracketSeen_ = true;
+      }
+      sectionName_.add(u);
+      return;
+    case Part::Key:
+      if (u == u'=') {
+        keyMatches_ = isKey(keyName_);
+        value_.reset();
+        part_ = Part::Value;
+      } else {
+        keyName_.add(u);
+      }
+      return;
+    case Part::Value:
+      value_.add(u);
+      return;
+  }
+}
+
+void ProfileScan::endLine() {
+  switch (part_) {
+    case Part::LineStart:
+      break;
+    case Part::Section:
+      // Without a ']' the line is a key whose name begins with '['.
+      if (bracketSeen_) {
+        const bool first = bracketMatch_ != kNone && !sectionSeen_[bracketMatch_];
+        current_ = first ? bracketMatch_ : kNone;
+        if (first) sectionSeen_[bracketMatch_] = true;
+      }
+      break;
+    case Part::Key:
+      if (isKey(keyName_)) answer(nullptr);
+      break;
+    case Part::Value:
+      if (keyMatches_) answer(&value_);
+      break;
+  }
+  part_ = Part::LineStart;
+}
+
+void ProfileScan::answer(const Field* value) {
+  if (current_ == kNone || answered_[current_]) return;
+  answered_[current_] = true;
+  if (value == nullptr) return;  // a key without '=' answers empty text
+  std::string& text = answers_[current_];
+  for (const char16_t u : profileAnswer(*value)) {
+    text.push_back(encoding_ == Encoding::Ansi ? static_cast<char>(u) : ansiFromUnit(u));
+  }
+}
+
+std::vector<std::string> ProfileScan::finish() {
+  if (encoding_ == Encoding::Undecided) decideEncoding();
+  if (encoding_ == Encoding::Utf8 && !partial_.empty()) unit(0xFFFD);
+  partial_.clear();  // an odd last byte of a UTF-16 file is no unit
+  endLine();
+  return std::move(answers_);
+}
+
+std::string iniValue(std::string_view text, std::string_view section, std::string_view key) {
+  ProfileScan scan({std::string(section)}, key);
+  scan.feed(text);
+  return scan.finish().front();
 }
 
 }  // namespace platform

@@ -27,25 +27,40 @@ void setCurrentFolder(const std::string& folder);
 // The process's current folder; empty when it cannot be read.
 std::string currentFolder();
 
-// Text of registry value `valueName` under HKEY_LOCAL_MACHINE\`key`, or
-// nothing when the key or value is missing or longer than kMaxPathLength.
-std::optional<std::string> registryText(const char* key, const char* valueName);
+// Where the installation's Windows path texts lead on this system, found
+// once per run from the program's own folder. On Windows the texts are the
+// paths; elsewhere drive letters lead through the Wine prefix the program
+// sits in, or WINEPREFIX, or ~/.wine (`winePrefix`, empty when there is none).
+struct SystemPaths {
+  std::string winePrefix;
+};
+SystemPaths systemPaths(const std::string& ownFolder);
+
+// Text of registry value `valueName` under HKEY_LOCAL_MACHINE\`key` in the
+// 32-bit view, where 32-bit setup programs such as FS2002's write; nothing
+// when the key or value is missing, is no text, or is longer than
+// kMaxPathLength. Elsewhere than Windows, read from the prefix's system.reg.
+std::optional<std::string> registryText(const SystemPaths& paths, const char* key, const char* valueName);
 
 // True when a file or folder of that name exists.
 bool pathExists(const std::string& path);
 
-// Value of `key` in `section` of the INI file at `filePath`, at most 999
-// characters; empty when the file, the section or the key is missing.
-std::string profileValue(const std::string& filePath, const std::string& section, const std::string& key);
+// The value of `key` in each of `sections` of the INI file at `filePath`,
+// read once, each at most 999 characters; empty where the file, the section
+// or the key is missing. Only a regular file is read.
+std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
+                                       const std::string& key);
 
-// The entries of one folder whose names end in ".bgl" (any letter case).
+// The entries of one folder that the Windows search for "*.bgl" reports.
 struct FolderListing {
   std::string folder;               // the folder's path as spelled on disk
   std::vector<std::string> names;   // entry names as found, in the search's order
 };
 
-// Lists the .bgl entries of `folder` (a path ending with a separator); a
-// missing folder gives no entries.
+// Lists the .bgl entries of `folder` (a path ending with a separator): names
+// ending in ".bgl" and, as the search also matches 8.3 short names, names
+// whose last extension begins with "bgl" (any letter case). A missing folder
+// gives no entries.
 FolderListing findBglFiles(const std::string& folder);
 
 // Closes a stream when its owner goes; success is judged, where it matters,
@@ -59,13 +74,22 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // readers or writers access; nullptr when it cannot be opened.
 std::FILE* openForReading(const std::string& path);
 
-// A folder text from Scenery.cfg (Windows form, backslashes) turned into a
-// path of this system.
-std::string nativeFolderText(std::string_view configText);
+// Opens a listing file for writing, created or emptied: only a regular file
+// or a new one, never a device or a pipe; nullptr when it cannot be opened.
+std::FILE* openForWriting(const std::string& path);
 
-// True when `path` (in this system's form) is absolute rather than relative
-// to the current or host folder.
-bool isAbsolutePath(std::string_view path);
+// A folder text of the installation (Windows form, from Scenery.cfg or the
+// registry) as a path of this system.
+struct FolderText {
+  enum class Kind {
+    Relative,     // to be appended to the host folder
+    Absolute,     // a path of its own
+    Unreachable,  // a drive no folder of this system stands for
+  };
+  Kind kind;
+  std::string path;
+};
+FolderText folderText(const SystemPaths& paths, std::string_view windowsText);
 
 // Prepares standard output for the run's byte-exact texts and tells whether
 // it is a terminal (each print then reaches it at once).

@@ -10,23 +10,18 @@
 
 #include <algorithm>
 #include <array>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 
 #include "platform/ini_text.h"
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
+#include "platform/wine_prefix.h"
 
 namespace platform {
 
 namespace {
 
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return upperAscii(x) == upperAscii(y); });
-}
-
+constexpr std::size_t kReadBlockSize = 64 * 1024;
 bool entryExists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
@@ -52,7 +47,7 @@ std::string componentOnDisk(const std::string& parent, const std::string& compon
   std::vector<std::string> names = folderEntries(parent);
   std::sort(names.begin(), names.end());
   const auto match = std::find_if(names.begin(), names.end(),
-                                 [&component](const std::string& name) { return sameIgnoringCase(name, component); });
+                                 [&component](const std::string& name) { return sameAsciiFolded(name, component); });
   return match == names.end() ? component : *match;
 }
 
@@ -70,9 +65,47 @@ std::string spellingOnDisk(const std::string& path) {
   return resolved;
 }
 
-bool hasBglExtension(std::string_view name) {
-  return name.size() >= 4 && sameIgnoringCase(name.substr(name.size() - 4), ".bgl");
+// What "*.bgl" matches under Windows: the long name, or the 8.3 short name,
+// whose extension is the first three characters of the last one.
+bool matchesBglSearch(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && sameAsciiFolded(name.substr(dot + 1, 3), "bgl");
 }
+
+// Opens an existing regular file with `flags`, never blocking on a pipe or a
+// device; -1 when it is missing or anything else.
+int openRegularFile(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::optional<std::string> regularFileText(const std::string& path) {
+  const int fd = openRegularFile(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  std::array<char, kReadBlockSize> block{};
+  ssize_t got = 0;
+  while ((got = ::read(fd, block.data(), block.size())) > 0) text.append(block.data(), static_cast<std::size_t>(got));
+  ::close(fd);
+  return text;
+}
+
+// The registry key of the 32-bit view in a 64-bit prefix: HKLM\Software\X
+// is kept as Software\Wow6432Node\X.
+std::string view32Key(std::string_view key) {
+  const std::size_t first = key.find('\\');
+  return std::string(key.substr(0, first)) + "\\Wow6432Node" + std::string(key.substr(first));
+}
+
+// A text of the installation, ANSI where Windows would hand it over, as
+// Wine names files: ANSI turned into UTF-8, UTF-8 kept.
+std::string systemText(std::string text) { return isUtf8(text) ? text : utf8FromAnsi(text); }
 
 // NTFS and Wine list names in the order of their upper-cased spelling.
 bool listedBefore(const std::string& a, const std::string& b) {
@@ -103,51 +136,85 @@ std::string currentFolder() {
   return std::string(buffer.data());
 }
 
-std::optional<std::string> registryText(const char*, const char*) { return std::nullopt; }
+SystemPaths systemPaths(const std::string& ownFolder) {
+  return {wine::findPrefix(ownFolder, std::getenv("WINEPREFIX"), std::getenv("HOME"))};
+}
+
+std::optional<std::string> registryText(const SystemPaths& paths, const char* key, const char* valueName) {
+  if (paths.winePrefix.empty()) return std::nullopt;
+  const std::optional<std::string> registry = regularFileText(paths.winePrefix + "/system.reg");
+  if (!registry) return std::nullopt;
+  const std::string viewKey = wine::isWin64Registry(*registry) ? view32Key(key) : std::string(key);
+  const std::optional<std::string> text = wine::registryString(*registry, viewKey, valueName);
+  if (!text) return std::nullopt;
+  // What the ANSI registry reader would hand over, and its length limit.
+  const std::string ansi = ansiFromUtf8(*text);
+  if (ansi.size() > kMaxPathLength) return std::nullopt;
+  return utf8FromAnsi(ansi);
+}
 
 bool pathExists(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(spellingOnDisk(path).c_str(), &info) == 0;
 }
 
-std::string profileValue(const std::string& filePath, const std::string& section, const std::string& key) {
-  std::ifstream file(spellingOnDisk(filePath), std::ios::binary);
-  if (!file) return {};
-  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  return iniValue(text, section, key);
+std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
+                                       const std::string& key) {
+  ProfileScan scan(sections, key);
+  // Anything but a regular file reads as a missing configuration.
+  const int fd = openRegularFile(spellingOnDisk(filePath), O_RDONLY);
+  if (fd >= 0) {
+    std::array<char, kReadBlockSize> block{};
+    ssize_t got = 0;
+    while ((got = ::read(fd, block.data(), block.size())) > 0) {
+      scan.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+    }
+    ::close(fd);
+  }
+  std::vector<std::string> values = scan.finish();
+  for (std::string& value : values) value = systemText(std::move(value));
+  return values;
 }
 
 FolderListing findBglFiles(const std::string& folder) {
   FolderListing listing{spellingOnDisk(folder), {}};
   for (std::string& name : folderEntries(listing.folder)) {
-    if (hasBglExtension(name)) listing.names.push_back(std::move(name));
+    if (matchesBglSearch(name)) listing.names.push_back(std::move(name));
   }
   std::sort(listing.names.begin(), listing.names.end(), listedBefore);
   return listing;
 }
 
 std::FILE* openForReading(const std::string& path) {
-  // Non-blocking, so that a FIFO with a .bgl name cannot stall the scan; only
-  // regular files are scanned, as on Windows where a folder fails to open.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  // Only regular files are scanned, as on Windows where a folder fails to open.
+  const int fd = openRegularFile(path, O_RDONLY);
   if (fd < 0) return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
   std::FILE* file = ::fdopen(fd, "rb");
   if (file == nullptr) ::close(fd);
   return file;
 }
 
-std::string nativeFolderText(std::string_view configText) {
-  std::string path(configText);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
+std::FILE* openForWriting(const std::string& path) {
+  const int fd = openRegularFile(spellingOnDisk(path), O_WRONLY | O_CREAT);
+  if (fd < 0) return nullptr;
+  std::FILE* file = nullptr;
+  if (::ftruncate(fd, 0) == 0 && ::fcntl(fd, F_SETFL, 0) == 0) file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
 }
 
-bool isAbsolutePath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+FolderText folderText(const SystemPaths& paths, std::string_view windowsText) {
+  std::string path(windowsText);
+  if (isDrivePath(windowsText)) {
+    path = wine::drivePathOnDisk(paths.winePrefix, windowsText);
+    return {path.empty() ? FolderText::Kind::Unreachable : FolderText::Kind::Absolute, path};
+  }
+  // Only a text that begins with '/' is a path of this system's own; one
+  // that begins with a backslash stays inside the host folder, as on Windows.
+  const bool absolute = !path.empty() && path.front() == '/';
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return {absolute ? FolderText::Kind::Absolute : FolderText::Kind::Relative, path};
+}
 
 bool prepareStandardOutput() {
   const bool terminal = ::isatty(STDOUT_FILENO) == 1;

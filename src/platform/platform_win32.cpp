@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 
 namespace platform {
 
@@ -17,7 +18,6 @@ namespace {
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
 constexpr DWORD kProfileBufferSize = 1000;
 
-bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 }  // namespace
 
@@ -44,9 +44,13 @@ std::string currentFolder() {
   return std::string(buffer.data(), length);
 }
 
-std::optional<std::string> registryText(const char* key, const char* valueName) {
+SystemPaths systemPaths(const std::string&) { return {}; }
+
+std::optional<std::string> registryText(const SystemPaths&, const char* key, const char* valueName) {
+  // A 32-bit program sees the 32-bit view anyway; a 64-bit one must ask for it.
+  constexpr REGSAM kAccess = KEY_QUERY_VALUE | KEY_WOW64_32KEY;
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return std::nullopt;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, kAccess, &handle) != ERROR_SUCCESS) return std::nullopt;
   BYTE buffer[kPathBufferSize] = {};
   DWORD size = kPathBufferSize;
   const LONG result = RegQueryValueExA(handle, valueName, nullptr, nullptr, buffer, &size);
@@ -66,11 +70,18 @@ bool pathExists(const std::string& path) {
   return true;
 }
 
-std::string profileValue(const std::string& filePath, const std::string& section, const std::string& key) {
-  char buffer[kProfileBufferSize] = {};
-  const DWORD length =
-      GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, kProfileBufferSize, filePath.c_str());
-  return std::string(buffer, length);
+std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
+                                       const std::string& key) {
+  // The system's reader keeps the file it read last, so asking once per
+  // section reads the file once.
+  std::vector<std::string> values;
+  for (const std::string& section : sections) {
+    char buffer[kProfileBufferSize] = {};
+    const DWORD length =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, kProfileBufferSize, filePath.c_str());
+    values.emplace_back(buffer, length);
+  }
+  return values;
 }
 
 FolderListing findBglFiles(const std::string& folder) {
@@ -88,13 +99,11 @@ FolderListing findBglFiles(const std::string& folder) {
 
 std::FILE* openForReading(const std::string& path) { return _fsopen(path.c_str(), "rb", _SH_DENYNO); }
 
-std::string nativeFolderText(std::string_view configText) { return std::string(configText); }
+std::FILE* openForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
 
-bool isAbsolutePath(std::string_view path) {
-  if (path.size() >= 3 && isDriveLetter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) {
-    return true;
-  }
-  return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+FolderText folderText(const SystemPaths&, std::string_view windowsText) {
+  const bool absolute = isDrivePath(windowsText) || windowsText.substr(0, 2) == "\\\\";
+  return {absolute ? FolderText::Kind::Absolute : FolderText::Kind::Relative, std::string(windowsText)};
 }
 
 bool prepareStandardOutput() {

@@ -41,7 +41,7 @@ ListingOutcome writeListing(const std::string& listingPath, const checks::BadFil
   // Binary mode: the text writer makes the CR LF line ends itself. A path over
   // the limit is refused rather than cut into another path.
   FileHandle file;
-  if (listingPath.size() <= platform::kMaxPathLength) file.reset(std::fopen(listingPath.c_str(), "wb"));
+  if (listingPath.size() <= platform::kMaxPathLength) file.reset(platform::openForWriting(listingPath));
   if (file) {
     (void)std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);  // a default buffer writes the same bytes
     TextOut out(file.get(), false);

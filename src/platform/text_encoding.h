@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Conversions between the texts the installation holds and this system's
+// names: FS2002 and the Windows "A" functions speak Windows-1252 (the ANSI
+// code page of the Western editions), Wine names files in UTF-8, and the
+// profile reader and the registry work in UTF-16 units.
+namespace platform {
+
+// Windows-1252 byte of a UTF-16 unit; '?' where the code page has none, as
+// WideCharToMultiByte gives for characters it cannot express.
+char ansiFromUnit(char16_t unit);
+
+// The UTF-16 unit of a Windows-1252 byte, as MultiByteToWideChar gives it.
+char16_t unitFromAnsi(char byte);
+
+// True when `text` is well-formed UTF-8 (ASCII included).
+bool isUtf8(std::string_view text);
+
+// `text` read as Windows-1252 and written in UTF-8.
+std::string utf8FromAnsi(std::string_view text);
+
+// `text` in UTF-8 turned into Windows-1252, a '?' for each character outside it.
+std::string ansiFromUtf8(std::string_view text);
+
+// Appends code point `code` to `out` in UTF-8 (surrogates and values beyond
+// Unicode as U+FFFD).
+void appendUtf8(std::string& out, char32_t code);
+
+// ASCII letters A to Z lowered and all other bytes unchanged, the folding
+// every name comparison of the program uses.
+char foldAscii(char c);
+bool sameAsciiFolded(std::string_view a, std::string_view b);
+
+// ASCII letters a to z raised, for orderings that follow upper-case spelling.
+char upperAscii(char c);
+
+// True for a path text that starts with a drive letter, a colon and a
+// backslash or slash ("C:\FS2002", "d:/Addon").
+bool isDrivePath(std::string_view text);
+
+}  // namespace platform
