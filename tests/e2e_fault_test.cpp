@@ -7,16 +7,12 @@
 #include <set>
 #include <string>
 
+#include "driver/path_text.h"
 #include "e2e_fixture.h"
 
 namespace {
 
 using namespace e2e;
-
-std::string lowerCase(std::string text) {
-  for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
-}
 
 std::string numbered(const char* format, unsigned n) {
   char name[64];
@@ -69,7 +65,7 @@ TEST_F(EndToEnd, FolderOfRandomJunkFiles) {
     std::string name = "j";  // never a reserved device name such as CON or NUL
     for (std::size_t i = 0, length = random() % 12; i < length; ++i) name += letters[random() % (sizeof letters - 1)];
     name += (random() % 2) ? ".bgl" : ".BgL";
-    if (!lowerNames.insert(lowerCase(name)).second) continue;
+    if (!lowerNames.insert(driver::asciiLower(name)).second) continue;
     Bytes bytes(random() % 2000);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
     if (random() % 3 == 0 && bytes.size() >= 168) {

@@ -37,7 +37,12 @@ class EndToEnd : public ::testing::Test {
  protected:
   ProgramRun run(Input input = Input::Closed) {
     const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
-    return runProgram(program, temp.path(), input);
+    return runProgram(program, temp.path(), input, {}, isolatedEnvironment());
+  }
+  // On Linux, no Wine prefix of the machine's user: the run sees only the test's files.
+  std::vector<std::string> isolatedEnvironment() const {
+    if (windowsBuild()) return {};
+    return {"WINEPREFIX=", "HOME=" + (temp.path() / "home").string()};
   }
   std::string listing() const { return readText(install.tools() / "FileList.txt"); }
   // The host folder as the program finds it: the parent of its Tools folder, unnormalised.

@@ -11,8 +11,10 @@ namespace testsupport {
 
 namespace {
 
+constexpr unsigned kTimeLimitSeconds = 120;
+
 [[noreturn]] void execChild(const std::vector<std::string>& command, const std::filesystem::path& workingFolder,
-                            Input input, int outputFd) {
+                            Input input, const std::vector<std::string>& environment, int outputFd) {
   ::dup2(outputFd, STDOUT_FILENO);
   ::close(outputFd);
   ::close(STDIN_FILENO);
@@ -21,6 +23,11 @@ namespace {
     if (devNull != STDIN_FILENO) ::_exit(126);
   }
   if (::chdir(workingFolder.c_str()) != 0) ::_exit(126);
+  for (const std::string& entry : environment) {
+    const std::size_t equals = entry.find('=');
+    ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+  }
+  ::alarm(kTimeLimitSeconds);  // survives the exec
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -31,7 +38,8 @@ namespace {
 }  // namespace
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
-                      Input input, const std::vector<std::string>& launcher) {
+                      Input input, const std::vector<std::string>& launcher,
+                      const std::vector<std::string>& environment) {
   std::vector<std::string> command = launcher;
   command.push_back(program.string());
   int pipeFds[2];
@@ -40,7 +48,7 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::filesyste
   if (child < 0) throw std::runtime_error("fork failed");
   if (child == 0) {
     ::close(pipeFds[0]);
-    execChild(command, workingFolder, input, pipeFds[1]);
+    execChild(command, workingFolder, input, environment, pipeFds[1]);
   }
   ::close(pipeFds[1]);
   ProgramRun run;

@@ -18,8 +18,11 @@ struct Handle {
 }  // namespace
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
-                      Input input, const std::vector<std::string>& launcher) {
-  if (!launcher.empty()) throw std::invalid_argument("launchers are not supported on Windows");
+                      Input input, const std::vector<std::string>& launcher,
+                      const std::vector<std::string>& environment) {
+  if (!launcher.empty() || !environment.empty()) {
+    throw std::invalid_argument("launchers and environments are not supported on Windows");
+  }
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   Handle readEnd, writeEnd, inputHandle;
   if (!CreatePipe(&readEnd.value, &writeEnd.value, &inherit, 0)) throw std::runtime_error("CreatePipe failed");

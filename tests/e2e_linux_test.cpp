@@ -1,0 +1,148 @@
+// Whole runs of the Linux build on installations as they sit on Linux disks:
+// inside a Wine prefix (found around the program, through WINEPREFIX or in
+// ~/.wine), with drive-letter paths in the registry and in Scenery.cfg, with
+// names that differ only in letter case, and with pipes and devices where
+// Scenery.cfg and FileList.txt should be.
+
+#include <sys/stat.h>
+
+#include "e2e_fixture.h"
+#include "support/prefix_builder.h"
+
+namespace {
+
+using namespace e2e;
+
+// An installation on drive C of a 64-bit Wine prefix.
+class PrefixRun : public ::testing::Test {
+ protected:
+  // Runs the program from `programFolder` (the Tools folder when empty) with `environment`.
+  ProgramRun run(const fs::path& programFolder = {}, std::vector<std::string> environment = {}) {
+    fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+    if (!programFolder.empty()) {
+      fs::create_directories(programFolder);
+      fs::rename(program, programFolder / program.filename());
+      program = programFolder / program.filename();
+    }
+    if (environment.empty()) environment = {"WINEPREFIX=", "HOME=" + (temp.path() / "nobody").string()};
+    return runProgram(program, temp.path(), Input::Closed, {}, environment);
+  }
+  std::string listingIn(const fs::path& folder) const { return readText(folder / "FileList.txt"); }
+  std::string driveC() const { return fs::canonical(prefix.driveC()).string(); }
+  static std::string badListing(const std::vector<std::string>& paths) {
+    std::string text = std::string(ex::kHeading) + ex::kFormatExplanation;
+    for (const std::string& path : paths) text += path + "  (Add-on file)\r\n";
+    return text + "\r\n";
+  }
+
+  TempDir temp;
+  PrefixBuilder prefix{temp.path() / "prefix", true};
+  InstallBuilder install{prefix.driveC()};
+};
+
+TEST_F(PrefixRun, RegistryAndAbsoluteLocalValuesLeadThroughTheDriveLetters) {
+  fs::remove(install.host() / "SCENEDB");  // found through the registry alone
+  prefix.exePath("C:\\FS2002\\ ");
+  const fs::path outside = fs::canonical(temp.path()) / "Outside Addon";
+  writeBytes(outside / "scenery" / "z.bgl", faultyFacilityFile());
+  install.config({{areaSection(1), "Scenery\\World"},
+                  {areaSection(2), "C:\\FS2002\\Addon Scenery\\XYZ"},
+                  {areaSection(3), "Z:" + outside.string()},
+                  {areaSection(4), "D:\\No Drive D\\Here"},
+                  {areaSection(5), "c:/fs2002/addon scenery/xyz"}})
+      .file("Scenery/World/scenery/world.bgl", faultyFacilityFile())
+      .file("Addon Scenery/XYZ/scenery/xyz.bgl", faultyFacilityFile());
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  const std::string host = driveC() + "/FS2002";
+  // The folder part in its spelling on disk, the file name lower-cased.
+  EXPECT_EQ(listingIn(install.tools()),
+            badListing({host + "/Addon Scenery/XYZ/scenery/xyz.bgl", outside.string() + "/scenery/z.bgl",
+                        host + "/Addon Scenery/XYZ/scenery/xyz.bgl", host + "/Scenery/World/scenery/world.bgl"}));
+}
+
+TEST_F(PrefixRun, ProgramOutsideThePrefixFindsItThroughWinePrefixOrHome) {
+  prefix.exePath("C:\\FS2002");
+  install.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
+  const fs::path bin = temp.path() / "bin";
+  const std::string expected = badListing({driveC() + "/FS2002/A/scenery/a.bgl"});
+  EXPECT_EQ(run(bin, {"WINEPREFIX=" + prefix.folder().string(), "HOME=/nonexistent"}).exitStatus, 1);
+  EXPECT_EQ(listingIn(bin), expected);
+
+  TempDir home;
+  fs::create_directory_symlink(prefix.folder(), home.path() / ".wine");
+  fs::remove(bin / "FileList.txt");
+  EXPECT_EQ(run(bin, {"WINEPREFIX=", "HOME=" + home.path().string()}).exitStatus, 1);
+  EXPECT_EQ(listingIn(bin), expected);
+
+  // No prefix there: no registry, no drive C, no host folder.
+  fs::remove(bin / "FileList.txt");
+  const ProgramRun none = run(bin, {"WINEPREFIX=" + (temp.path() / "bin").string(), "HOME=" + home.path().string()});
+  EXPECT_EQ(none.output, std::string(ex::kBanner) + ex::kNoHostFolder + ex::kPrompt);
+  EXPECT_EQ(none.exitStatus, 2);
+}
+
+TEST_F(PrefixRun, DefaultInstallPathIsLookedForOnDriveC) {
+  InstallBuilder atDefault{prefix.driveC() / "Program Files" / "Microsoft Games"};
+  atDefault.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
+  const fs::path bin = temp.path() / "bin";
+  EXPECT_EQ(run(bin, {"WINEPREFIX=" + prefix.folder().string()}).exitStatus, 1);
+  EXPECT_EQ(listingIn(bin), badListing({driveC() + "/Program Files/Microsoft Games/FS2002/A/scenery/a.bgl"}));
+}
+
+TEST_F(PrefixRun, RegistryPathLeadingNowhereFallsBackToTheParentFolder) {
+  prefix.exePath("Q:\\FS2002");
+  install.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
+  EXPECT_EQ(run().exitStatus, 1);
+  EXPECT_EQ(listingIn(install.tools()), badListing({fs::canonical(install.tools()).string() + "/../A/scenery/a.bgl"}));
+}
+
+TEST_F(EndToEnd, NamesDifferingOnlyInLetterCaseAreEachCheckedAndListedAsTheyAre) {
+  install.config({{areaSection(1), "A"}})
+      .file("A/scenery/AIRPORT.BGL", faultyFacilityFile())
+      .file("A/scenery/airport.bgl", soundFacilityFile())
+      .file("A/scenery/Field.bgl", soundFacilityFile())
+      .file("A/scenery/FIELD.BGL", faultyFacilityFile())
+      .file("A/scenery/Only.BGL", faultyFacilityFile());
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  const std::string folder = host() + "/A/scenery/";
+  // FIELD.BGL and Field.bgl both lower to a name no entry has exactly: each
+  // then shows as field.bgl, and only the faulty one is listed.
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "only.bgl", false) +
+                           record(folder + "field.bgl", false) + record(folder + "AIRPORT.BGL", false) + "\r\n");
+}
+
+TEST_F(EndToEnd, SceneryCfgThatIsNoRegularFileReadsAsMissing) {
+  for (int kind = 0; kind < 3; ++kind) {
+    const fs::path config = install.host() / "Scenery.cfg";
+    fs::remove_all(config);
+    if (kind == 0) {
+      ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
+    }
+    if (kind == 1) fs::create_symlink("/dev/zero", config);
+    if (kind == 2) fs::create_directory(config);
+    const ProgramRun result = run();
+    EXPECT_EQ(result.output, console("", ex::kVerdictClean)) << kind;
+    EXPECT_EQ(result.exitStatus, 0) << kind;
+  }
+}
+
+TEST_F(EndToEnd, ListingThatIsAPipeOrADeviceIsNotWritten) {
+  install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+  const fs::path listingPath = install.tools() / "FileList.txt";
+  for (int kind = 0; kind < 2; ++kind) {
+    fs::remove(listingPath);
+    if (kind == 0) {
+      ASSERT_EQ(::mkfifo(listingPath.c_str(), 0600), 0);
+    }
+    if (kind == 1) fs::create_symlink("/dev/null", listingPath);
+    const ProgramRun result = run();
+    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + "ERROR: Can't create listing file " +
+                                 tools() + "/FileList.txt\r\n" + ex::kVerdictBad + ex::kPrompt)
+        << kind;
+    EXPECT_EQ(result.exitStatus, 2) << kind;
+  }
+}
+
+}  // namespace
