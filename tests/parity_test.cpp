@@ -1,16 +1,21 @@
 // Parity: the same installations scanned by the Linux program and by the
 // Windows program under Wine give the same console bytes, listing bytes and
-// exit status once Wine's Z:\ paths are written as Linux paths.
+// exit status once the Windows paths are written as Linux paths. Some sit in
+// a temporary folder (Wine's drive Z:), some on drive C of the tree's Wine
+// prefix, where the Linux program finds the prefix around itself.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 
+#include "platform/text_encoding.h"
 #include "support/bgl_builder.h"
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
+#include "support/profile_texts.h"
 #include "support/run_program.h"
 #include "support/temp_dir.h"
 
@@ -28,56 +33,103 @@ struct Outcome {
 // Runs `program` from the installation's Tools folder, after removing what an
 // earlier run left there.
 Outcome scan(InstallBuilder& install, const fs::path& workingFolder, const fs::path& program,
-             const std::vector<std::string>& launcher) {
+             const std::vector<std::string>& launcher, const std::vector<std::string>& environment) {
   std::error_code ignored;
   fs::remove(install.tools() / "FileList.txt", ignored);
-  const ProgramRun run = runProgram(install.installProgram(program), workingFolder, Input::Closed, launcher);
+  const ProgramRun run = runProgram(install.installProgram(program), workingFolder, Input::Closed, launcher, environment);
   fs::remove(install.tools() / program.filename(), ignored);
   return {run.output, readText(install.tools() / "FileList.txt"), run.exitStatus};
 }
 
-// `text` with every Wine path under `root` ("Z:\tmp\..." for "/tmp/...")
-// written as the Linux path; a path ends at a record's label or a line end.
-std::string asLinuxPaths(std::string text, const std::string& root) {
-  std::string wineRoot = "Z:" + root;
-  for (char& c : wineRoot) c = c == '/' ? '\\' : c;
-  for (std::size_t at = text.find(wineRoot); at != std::string::npos; at = text.find(wineRoot, at)) {
-    text.erase(at, 2);
-    const std::size_t end = std::min(text.find("  (", at), text.find('\r', at));
-    for (std::size_t i = at; i < end && i < text.size(); ++i) text[i] = text[i] == '\\' ? '/' : text[i];
+const fs::path kPrefix = TRAWLEX_WINEPREFIX;
+
+std::string driveC() { return fs::canonical(kPrefix / "drive_c").string(); }
+
+// `text` of the Windows program as the Linux program writes it: ANSI as
+// UTF-8, and every path on drive C: or Z: as the Linux path (a path ends at a
+// record's label or a line end).
+std::string asLinuxPaths(const std::string& ansiText) {
+  std::string text = platform::utf8FromAnsi(ansiText);
+  for (const auto& [drive, folder] : {std::pair<std::string, std::string>{"Z:\\", "/"}, {"C:\\", driveC() + "/"}}) {
+    for (std::size_t at = text.find(drive); at != std::string::npos; at = text.find(drive, at)) {
+      text.replace(at, drive.size(), folder);
+      const std::size_t end = std::min(text.find("  (", at), text.find('\r', at));
+      for (std::size_t i = at; i < end && i < text.size(); ++i) text[i] = text[i] == '\\' ? '/' : text[i];
+      at += folder.size();
+    }
   }
   return text;
 }
 
-using Layout = std::function<void(InstallBuilder&)>;
+// Where a case's installation sits: a temporary folder, or drive C of the prefix.
+enum class Drive { Z, C };
 
-void expectParity(const Layout& layOut) {
-  TempDir temp;
-  InstallBuilder install{temp.path()};
-  layOut(install);
-  const Outcome linux = scan(install, temp.path(), TRAWLEX_PROGRAM, {});
-  const Outcome windows = scan(install, temp.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN});
-  const std::string root = fs::canonical(temp.path()).string();
-  EXPECT_EQ(asLinuxPaths(windows.console, root), linux.console);
-  EXPECT_EQ(asLinuxPaths(windows.listing, root), linux.listing);
-  EXPECT_EQ(windows.exitStatus, linux.exitStatus);
-  EXPECT_NE(linux.console.find("Trawlex for FS2002"), std::string::npos);
+std::string windowsPath(const fs::path& path, Drive drive) {
+  std::string text = path.string();
+  text = drive == Drive::C ? "C:" + text.substr(driveC().size()) : "Z:" + text;
+  for (char& c : text) c = c == '/' ? '\\' : c;
+  return text;
+}
+
+// One case: an installation that both programs scan.
+class Scene {
+ public:
+  explicit Scene(Drive drive)
+      : temp_(drive == Drive::C ? TempDir(driveC()) : TempDir()),
+        install(temp_.path()),
+        windowsHost(windowsPath(fs::canonical(install.host()), drive)) {}
+
+  // Checks both programs agree, and gives the Linux program's outcome.
+  Outcome expectSameOutcome() {
+    // The Linux program sees no Wine prefix but the one around it, if any.
+    const std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()};
+    const Outcome linux = scan(install, temp_.path(), TRAWLEX_PROGRAM, {}, environment);
+    const Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {});
+    EXPECT_EQ(asLinuxPaths(windows.console), linux.console);
+    EXPECT_EQ(asLinuxPaths(windows.listing), linux.listing);
+    EXPECT_EQ(windows.exitStatus, linux.exitStatus);
+    EXPECT_NE(linux.console.find("Trawlex for FS2002"), std::string::npos);
+    return linux;
+  }
+
+ private:
+  TempDir temp_;
+
+ public:
+  InstallBuilder install;
+  const std::string windowsHost;  // the host folder as the Windows program names it
+};
+
+// Lays a case out and checks that both programs agree on it; gives the
+// number of bad-file records in the Linux program's listing, so that a case
+// can tell that both did not merely miss the same files.
+std::size_t expectParity(const std::function<void(Scene&)>& layOut, Drive drive = Drive::Z) {
+  Scene scene(drive);
+  layOut(scene);
+  const Outcome linux = scene.expectSameOutcome();
+  std::size_t records = 0;
+  for (std::size_t at = linux.listing.find("  (Add-on file)"); at != std::string::npos;
+       at = linux.listing.find("  (Add-on file)", at + 1)) {
+    ++records;
+  }
+  return records;
 }
 
 TEST(Parity, NoHostFolder) {
-  expectParity([](InstallBuilder& install) { fs::remove(install.host() / "SCENEDB"); });
+  expectParity([](Scene& scene) { fs::remove(scene.install.host() / "SCENEDB"); });
 }
 
 TEST(Parity, CleanRun) {
-  expectParity([](InstallBuilder& install) {
-    install.config({{areaSection(1), "Scenery\\World"}})
+  expectParity([](Scene& scene) {
+    scene.install.config({{areaSection(1), "Scenery\\World"}})
         .file("Scenery/World/scenery/field.bgl", soundFacilityFile())
         .file("Scenery/World/scenery/geopol07.bgl", withCrc32(soundFacilityFile(), 0x6C40A47E));
   });
 }
 
 TEST(Parity, BothListsRunningCountAndRepeatedFolder) {
-  expectParity([](InstallBuilder& install) {
+  expectParity([](Scene& scene) {
+    InstallBuilder& install = scene.install;
     install.config({{areaSection(1), "Scenery\\World"}, {areaSection(7), "Addon Scenery\\Field"},
                     {areaSection(9), "Scenery\\World"}});
     for (int i = 0; i < 12; ++i) {
@@ -91,10 +143,136 @@ TEST(Parity, BothListsRunningCountAndRepeatedFolder) {
 }
 
 TEST(Parity, BlockedListing) {
-  expectParity([](InstallBuilder& install) {
-    install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
-    fs::create_directories(install.tools() / "FileList.txt");
+  expectParity([](Scene& scene) {
+    scene.install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+    fs::create_directories(scene.install.tools() / "FileList.txt");
   });
+}
+
+// Installers write absolute paths into Scenery.cfg.
+TEST(Parity, AbsoluteLocalValuesOnDriveC) {
+  const std::size_t records = expectParity(
+      [](Scene& scene) {
+        scene.install
+            .config({{areaSection(1), scene.windowsHost + "\\Addon Scenery\\XYZ"},
+                     {areaSection(2), "Addon Scenery\\XYZ"},
+                     {areaSection(3), "Q:\\No Such Drive"}})
+            .file("Addon Scenery/XYZ/scenery/xyz.bgl", faultyFacilityFile());
+      },
+      Drive::C);
+  EXPECT_EQ(records, 2U);
+}
+
+TEST(Parity, AnsiFolderNameOfAUtf8Disk) {
+  EXPECT_EQ(expectParity([](Scene& scene) {
+              scene.install.config({{areaSection(1), "Addon Scenery\\M\xfcnchen"}})
+                  .file("Addon Scenery/M\xc3\xbcnchen/scenery/muc.bgl", faultyFacilityFile());
+            }),
+            1U);
+}
+
+TEST(Parity, SceneryCfgInEveryStorageFormAndLineEnd) {
+  const std::string ansi = sceneryConfig({{areaSection(1), "One"}, {areaSection(2), "Two \x1a"}, {areaSection(3), "M\xfcnchen"}});
+  for (const TextForm form : {TextForm::Ansi, TextForm::Utf8Bom, TextForm::Utf16Le, TextForm::Utf16Be}) {
+    for (const char* lineEnd : {"\r\n", "\r\r\n", "\r", "\n"}) {
+      const std::size_t records = expectParity([&](Scene& scene) {
+        writeText(scene.install.host() / "Scenery.cfg", storedAs(withLineEnds(ansi, lineEnd), form));
+        scene.install.file("One/scenery/one.bgl", faultyFacilityFile())
+            .file("Two/scenery/two.bgl", faultyFacilityFile())
+            .file("M\xc3\xbcnchen/scenery/three.bgl", faultyFacilityFile());
+      });
+      EXPECT_EQ(records, 3U) << static_cast<int>(form) << " " << lineEnd;
+    }
+  }
+}
+
+// Ctrl-Z inside a value stays (Windows allows no such folder name, so none is made).
+TEST(Parity, CtrlZAndNulInsideValues) {
+  using namespace std::string_literals;
+  const std::size_t records = expectParity([](Scene& scene) {
+    writeText(scene.install.host() / "Scenery.cfg",
+              "[Area.001]\r\nLocal=One\0Two\r\n[Area.002]\r\nLocal=Two\x1a\x1a\r\n[Area.003]\r\nLocal=Th\x1aree\r\n\x1a"s);
+    scene.install.file("One/scenery/one.bgl", faultyFacilityFile())
+        .file("Two/scenery/two.bgl", faultyFacilityFile())
+        .file("Three/scenery/three.bgl", faultyFacilityFile());
+  });
+  EXPECT_EQ(records, 2U);
+}
+
+TEST(Parity, FilesSwitchedOffByRenaming) {
+  const std::size_t records = expectParity([](Scene& scene) {
+    scene.install.config({{areaSection(1), "A"}});
+    for (const char* name : {"apt.bgl_off", "old.bglold", "x.bglx", "y.bgl_", "LongName.Bgl1", "x.bgl.bak", "z.bg"}) {
+      scene.install.file(std::string("A/scenery/") + name, faultyFacilityFile());
+    }
+  });
+  EXPECT_EQ(records, 5U);
+}
+
+TEST(Parity, LeadingBackslashStaysInsideTheHostFolder) {
+  EXPECT_EQ(expectParity([](Scene& scene) {
+              scene.install.config({{areaSection(1), "\\Addon"}}).file("Addon/scenery/a.bgl", faultyFacilityFile());
+            }),
+            1U);
+}
+
+TEST(Parity, SceneryCfgThatIsNoRegularFile) {
+  for (int kind = 0; kind < 3; ++kind) {
+    expectParity([kind](Scene& scene) {
+      const fs::path config = scene.install.host() / "Scenery.cfg";
+      if (kind == 0) {
+        ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
+      }
+      if (kind == 1) fs::create_symlink("/dev/zero", config);
+      if (kind == 2) fs::create_directory(config);
+    });
+  }
+}
+
+TEST(Parity, LargeSceneryCfg) {
+  const std::size_t records = expectParity([](Scene& scene) {
+    std::string text;
+    while (text.size() < 5'000'000) text += "; a comment line as long as the ones large libraries carry\r\n";
+    text += sceneryConfig({{areaSection(1), "A"}, {areaSection(399), "B"}});
+    writeText(scene.install.host() / "Scenery.cfg", text);
+    scene.install.file("A/scenery/a.bgl", faultyFacilityFile()).file("B/scenery/b.bgl", faultyFacilityFile());
+  });
+  EXPECT_EQ(records, 2U);
+}
+
+// FS2002's "EXE Path" in the prefix's 32-bit registry view, where its setup
+// writes it, for the life of the object. The registry is saved each time, so
+// that system.reg on disk says what the Windows program sees.
+class PrefixRegistryValue {
+ public:
+  explicit PrefixRegistryValue(const std::string& value) {
+    wine({"reg", "add", kKey, "/v", "EXE Path", "/t", "REG_SZ", "/d", value, "/f", "/reg:32"});
+    wine({"--save-registry"});
+  }
+  ~PrefixRegistryValue() {
+    wine({"reg", "delete", kKey, "/f", "/reg:32"});
+    wine({"--save-registry"});
+  }
+  PrefixRegistryValue(const PrefixRegistryValue&) = delete;
+  PrefixRegistryValue& operator=(const PrefixRegistryValue&) = delete;
+
+ private:
+  static constexpr const char* kKey = "HKLM\\Software\\Microsoft\\Microsoft Games\\Flight Simulator\\8.0";
+  static void wine(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), TRAWLEX_WINE_RUN);
+    const ProgramRun run = runCommand(arguments, fs::temp_directory_path());
+    EXPECT_EQ(run.exitStatus, 0) << arguments[1] << ": " << run.output;
+  }
+};
+
+TEST(Parity, RegistryPathOnDriveC) {
+  Scene scene(Drive::C);
+  fs::remove(scene.install.host() / "SCENEDB");  // found through the registry alone
+  const PrefixRegistryValue value(scene.windowsHost + "\\ ");
+  scene.install.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_EQ(linux.exitStatus, 1);
+  EXPECT_NE(linux.listing.find(fs::canonical(scene.install.host()).string() + "/A/scenery/a.bgl"), std::string::npos);
 }
 
 }  // namespace

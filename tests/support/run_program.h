@@ -26,4 +26,8 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::filesyste
                       Input input = Input::Closed, const std::vector<std::string>& launcher = {},
                       const std::vector<std::string>& environment = {});
 
+// Runs `command` (its first word the program's path) in `workingFolder` with
+// no standard input and collects its output (POSIX only).
+ProgramRun runCommand(const std::vector<std::string>& command, const std::filesystem::path& workingFolder);
+
 }  // namespace testsupport

@@ -35,13 +35,8 @@ constexpr unsigned kTimeLimitSeconds = 120;
   ::_exit(127);
 }
 
-}  // namespace
-
-ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
-                      Input input, const std::vector<std::string>& launcher,
-                      const std::vector<std::string>& environment) {
-  std::vector<std::string> command = launcher;
-  command.push_back(program.string());
+ProgramRun runWith(const std::vector<std::string>& command, const std::filesystem::path& workingFolder, Input input,
+                   const std::vector<std::string>& environment) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = ::fork();
@@ -63,6 +58,20 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::filesyste
   ::waitpid(child, &status, 0);
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
+                      Input input, const std::vector<std::string>& launcher,
+                      const std::vector<std::string>& environment) {
+  std::vector<std::string> command = launcher;
+  command.push_back(program.string());
+  return runWith(command, workingFolder, input, environment);
+}
+
+ProgramRun runCommand(const std::vector<std::string>& command, const std::filesystem::path& workingFolder) {
+  return runWith(command, workingFolder, Input::Closed, {});
 }
 
 }  // namespace testsupport

@@ -11,11 +11,13 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(fs::temp_directory_path()) {}
+
+TempDir::TempDir(const fs::path& parent) {
   std::random_device seed;
   std::mt19937_64 random(seed() ^ static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() / ("trawlex-test-" + std::to_string(random()));
+    fs::path candidate = parent / ("trawlex-test-" + std::to_string(random()));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
       return;

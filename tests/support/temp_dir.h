@@ -13,6 +13,7 @@ namespace testsupport {
 class TempDir {
  public:
   TempDir();
+  explicit TempDir(const std::filesystem::path& parent);  // a fresh folder inside `parent`
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
