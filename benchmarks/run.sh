@@ -7,7 +7,9 @@
 #      only its speed compares);
 #   3. a whole scan of a generated installation (10,000 .bgl files, 200 stock
 #      files of 1 MiB that need a CRC) against its floor: the same folder walk,
-#      header reads and reads of the stock files' bytes, computing nothing.
+#      header reads and reads of the stock files' bytes, computing nothing;
+#   4. reading the Local value of every area of a 20 MB Scenery.cfg: time and
+#      peak memory, against a Scenery.cfg of the simulator's own size.
 # Times are the best of several runs. Needs about 1.7 GB in $TMPDIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,4 +78,11 @@ for size in 1048576 4194304; do
   read -r _ r < <("$build"/benchmarks/scan_bench scan "$h" "$k")
   printf 'stock files of %8d bytes: peak %6d KiB\n' "$size" "$r"
   rm -rf "$work/install-$size"
+done
+
+echo "== 4. Scenery.cfg read once for all 399 areas"
+for size in 40000 20000000; do
+  "$build"/benchmarks/scan_bench makecfg "$work/Scenery-$size.cfg" "$size"
+  read -r t r < <("$build"/benchmarks/scan_bench config "$work/Scenery-$size.cfg")
+  printf 'Scenery.cfg of %8d bytes: %8.3f s   peak %6d KiB\n' "$size" "$t" "$r"
 done

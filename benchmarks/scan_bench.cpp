@@ -2,7 +2,9 @@
 //   scan_bench make <folder> <stock file bytes>  lays out the installation
 //   scan_bench floor <host>                      lists, opens, reads; computes nothing
 //   scan_bench scan <host> <kernel>              the real scan with that CRC kernel
-// floor and scan print their seconds and the process's peak resident KiB.
+//   scan_bench makecfg <file> <bytes>            a Scenery.cfg of that size: comments, then 399 areas
+//   scan_bench config <file>                     reads the Local value of every area of it
+// floor, scan and config print their seconds and the process's peak resident KiB.
 
 #include <sys/resource.h>
 
@@ -24,6 +26,7 @@
 #include "report/text_out.h"
 #include "support/bgl_builder.h"
 #include "support/install_builder.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -114,6 +117,25 @@ int scan(const std::string& host, const std::string& kernelName) {
   return state.counters.allFiles == 0 ? 1 : 0;
 }
 
+// A large library's Scenery.cfg: comment lines up to `bytes`, then every area.
+int makeConfig(const std::string& path, std::size_t bytes) {
+  std::vector<AreaEntry> areas;
+  for (unsigned area = driver::kFirstArea; area <= driver::kLastArea; ++area) {
+    areas.push_back({areaSection(area), "Addon Scenery\\Area " + std::to_string(area)});
+  }
+  const std::string tail = sceneryConfig(areas);
+  std::string text;
+  while (text.size() + tail.size() < bytes) text += "; Addon Scenery\\Some Library\\Folder, a note as editors leave them\r\n";
+  writeText(path, text + tail);
+  return 0;
+}
+
+int config(const std::string& path) {
+  const Measure measure;
+  const std::vector<std::string> values = platform::profileValues(path, driver::areaSectionNames(), "Local");
+  return values.back().empty() ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +143,10 @@ int main(int argc, char** argv) {
   if (command == "make" && argc == 4) return make(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (command == "floor" && argc == 3) return floor(argv[2]);
   if (command == "scan" && argc == 4) return scan(argv[2], argv[3]);
-  std::fprintf(stderr, "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel>\n");
+  if (command == "makecfg" && argc == 4) return makeConfig(argv[2], std::strtoul(argv[3], nullptr, 10));
+  if (command == "config" && argc == 3) return config(argv[2]);
+  std::fprintf(stderr,
+               "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel> | "
+               "makecfg <file> <bytes> | config <file>\n");
   return 2;
 }

@@ -10,6 +10,7 @@
 #include "support/bgl_builder.h"
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
+#include "support/profile_texts.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -49,11 +50,16 @@ std::vector<Bytes> bglSeeds() {
   return seeds;
 }
 
+// Scenery.cfg texts in every form the builders make; the first byte of each
+// is where the fuzzer cuts the file.
 std::vector<std::string> iniSeeds() {
-  return {std::string(1, '\1') + sceneryConfig({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon"}}),
-          std::string(1, '\2') + "[Area.002]\nLocal = \"Quoted Folder\" \n;Local=x\n",
-          std::string(1, '\3') + "[ area.003 ]\r\n  local=a\r\nLocal=b\r\n[Area.003]\r\nLocal=c",
-          std::string(1, '\4') + "[Area.004]\nLocal=" + std::string(1200, 'v') + "\n"};
+  std::vector<std::string> seeds = {
+      std::string(1, '\1') + sceneryConfig({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon"}}),
+      std::string(1, '\2') + "[Area.002]\nLocal = \"Quoted Folder\" \n;Local=x\n",
+      std::string(1, '\3') + "[ area.003 ]\r\n  local=a\r\nLocal=b\r\n[Area.003]\r\nLocal=c",
+      std::string(1, '\4') + "[Area.004]\nLocal=" + std::string(1200, 'v') + "\n"};
+  for (const ProfileText& text : profileTexts(60, 7)) seeds.push_back(std::string(1, '\5') + text.bytes);
+  return seeds;
 }
 
 template <typename Seed>

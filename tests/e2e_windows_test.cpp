@@ -13,20 +13,21 @@ using namespace e2e;
 constexpr const char* kFsKey = "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\8.0";
 constexpr const char* kDefaultHost = "c:\\Program Files\\Microsoft Games\\FS2002";
 
-// Sets FS2002's "EXE Path" registry value for the life of the object.
+// Sets FS2002's "EXE Path" registry value for the life of the object, in the
+// 32-bit view, where FS2002's 32-bit setup writes it.
 class RegistryValue {
  public:
   explicit RegistryValue(const std::string& text) {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kFsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kFsKey, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
       throw std::runtime_error("cannot create the FS2002 registry key");
     }
     RegSetValueExA(key, "EXE Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
   }
-  ~RegistryValue() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kFsKey); }
+  ~RegistryValue() { RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kFsKey, KEY_WOW64_32KEY, 0); }
   RegistryValue(const RegistryValue&) = delete;
   RegistryValue& operator=(const RegistryValue&) = delete;
 };

@@ -47,8 +47,9 @@ std::string currentFolder() {
 SystemPaths systemPaths(const std::string&) { return {}; }
 
 std::optional<std::string> registryText(const SystemPaths&, const char* key, const char* valueName) {
-  // A 32-bit program sees the 32-bit view anyway; a 64-bit one must ask for it.
-  constexpr REGSAM kAccess = KEY_QUERY_VALUE | KEY_WOW64_32KEY;
+  // A 64-bit program must ask for the 32-bit view; a 32-bit one sees it
+  // anyway and keeps the plain access that every Windows version takes.
+  constexpr REGSAM kAccess = KEY_QUERY_VALUE | (sizeof(void*) == 8 ? KEY_WOW64_32KEY : 0);
   HKEY handle = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, kAccess, &handle) != ERROR_SUCCESS) return std::nullopt;
   BYTE buffer[kPathBufferSize] = {};
