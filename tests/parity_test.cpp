@@ -50,7 +50,8 @@ std::string driveC() { return fs::canonical(kPrefix / "drive_c").string(); }
 // record's label or a line end).
 std::string asLinuxPaths(const std::string& ansiText) {
   std::string text = platform::utf8FromAnsi(ansiText);
-  for (const auto& [drive, folder] : {std::pair<std::string, std::string>{"Z:\\", "/"}, {"C:\\", driveC() + "/"}}) {
+  for (const auto& [drive, folder] :
+       {std::pair<std::string, std::string>{"Z:\\", "/"}, {"C:\\", driveC() + "/"}, {"c:\\", driveC() + "/"}}) {
     for (std::size_t at = text.find(drive); at != std::string::npos; at = text.find(drive, at)) {
       text.replace(at, drive.size(), folder);
       const std::size_t end = std::min(text.find("  (", at), text.find('\r', at));
@@ -273,6 +274,31 @@ TEST(Parity, RegistryPathOnDriveC) {
   const Outcome linux = scene.expectSameOutcome();
   EXPECT_EQ(linux.exitStatus, 1);
   EXPECT_NE(linux.listing.find(fs::canonical(scene.install.host()).string() + "/A/scenery/a.bgl"), std::string::npos);
+}
+
+// The default install path on drive C, for the life of the object.
+class DefaultPathInstall {
+ public:
+  DefaultPathInstall() : install(root()) {}
+  ~DefaultPathInstall() {
+    std::error_code ignored;
+    fs::remove_all(install.host(), ignored);
+  }
+  DefaultPathInstall(const DefaultPathInstall&) = delete;
+  DefaultPathInstall& operator=(const DefaultPathInstall&) = delete;
+
+  static fs::path root() { return fs::path(driveC()) / "Program Files" / "Microsoft Games"; }
+  InstallBuilder install;
+};
+
+TEST(Parity, DefaultInstallPathOnDriveC) {
+  Scene scene(Drive::C);
+  fs::remove(scene.install.host() / "SCENEDB");
+  DefaultPathInstall atDefault;
+  atDefault.install.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_EQ(linux.exitStatus, 1);
+  EXPECT_NE(linux.listing.find(fs::canonical(atDefault.install.host()).string() + "/A/scenery/a.bgl"), std::string::npos);
 }
 
 }  // namespace

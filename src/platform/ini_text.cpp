@@ -1,6 +1,7 @@
 #include "platform/ini_text.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/text_encoding.h"
 
@@ -259,10 +260,10 @@ void ProfileScan::answer(const Field* value) {
   if (current_ == kNone || answered_[current_]) return;
   answered_[current_] = true;
   if (value == nullptr) return;  // a key without '=' answers empty text
-  std::string& text = answers_[current_];
-  for (const char16_t u : profileAnswer(*value)) {
-    text.push_back(encoding_ == Encoding::Ansi ? static_cast<char>(u) : ansiFromUnit(u));
-  }
+  const std::u16string units = profileAnswer(*value);
+  const bool ansi = encoding_ == Encoding::Ansi;  // an ANSI file's units are its bytes
+  std::transform(units.begin(), units.end(), std::back_inserter(answers_[current_]),
+                 [ansi](char16_t u) { return ansi ? static_cast<char>(u) : ansiFromUnit(u); });
 }
 
 std::vector<std::string> ProfileScan::finish() {

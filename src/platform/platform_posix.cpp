@@ -21,7 +21,7 @@ namespace platform {
 
 namespace {
 
-constexpr std::size_t kReadBlockSize = 64 * 1024;
+constexpr std::size_t kReadBlockSize = std::size_t{64} * 1024;
 bool entryExists(const std::string& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
@@ -105,7 +105,7 @@ std::string view32Key(std::string_view key) {
 
 // A text of the installation, ANSI where Windows would hand it over, as
 // Wine names files: ANSI turned into UTF-8, UTF-8 kept.
-std::string systemText(std::string text) { return isUtf8(text) ? text : utf8FromAnsi(text); }
+std::string systemText(const std::string& text) { return isUtf8(text) ? text : utf8FromAnsi(text); }
 
 // NTFS and Wine list names in the order of their upper-cased spelling.
 bool listedBefore(const std::string& a, const std::string& b) {
@@ -172,7 +172,7 @@ std::vector<std::string> profileValues(const std::string& filePath, const std::v
     ::close(fd);
   }
   std::vector<std::string> values = scan.finish();
-  for (std::string& value : values) value = systemText(std::move(value));
+  for (std::string& value : values) value = systemText(value);
   return values;
 }
 
