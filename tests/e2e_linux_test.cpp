@@ -145,4 +145,20 @@ TEST_F(EndToEnd, ListingThatIsAPipeOrADeviceIsNotWritten) {
   }
 }
 
+TEST_F(EndToEnd, ListingCutShortByAFullDiskIsNotReportedAsWritten) {
+  install.config({{areaSection(1), "A"}});
+  for (int i = 0; i < 12; ++i) install.file("A/scenery/bad" + std::to_string(i) + ".bgl", faultyFacilityFile());
+  const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+  // Files may grow to one block and no further: the listing's writes then
+  // fail as on a full disk, at the flush of its buffer.
+  const ProgramRun result = runProgram(program, temp.path(), Input::Closed,
+                                       {"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\""},
+                                       isolatedEnvironment());
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 10  Facility Files: 10" +
+                               ex::kCompleted + "ERROR: Can't create listing file " + tools() + "/FileList.txt\r\n" +
+                               ex::kVerdictBad + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_LE(fs::file_size(install.tools() / "FileList.txt"), 1024U);
+}
+
 }  // namespace

@@ -1,6 +1,9 @@
 // Whole runs of the Windows build: the registry entry FS2002's setup leaves,
-// the default install path, absolute Local values in Windows form, and files
-// that another process holds open without sharing.
+// the default install path, absolute Local values in Windows form, files
+// that another process holds open without sharing, a program path too long
+// to read, a program in a drive's root, names the ANSI code page cannot
+// spell, and double-byte code pages. (A program path too long to read is
+// tried from the Linux tree: CreateProcess cannot start such a program.)
 
 #include <windows.h>
 
@@ -137,6 +140,87 @@ TEST_F(WindowsRun, FileHeldOpenWithoutSharingIsSkippedUncounted) {
   CloseHandle(holder);
   EXPECT_EQ(result.output, console("", ex::kVerdictClean));
   EXPECT_EQ(result.exitStatus, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Writes `bytes` to a file named by the UTF-16 name `name` in `folder`,
+// whatever the ANSI code page can spell.
+fs::path writeUnicodeNamed(const fs::path& folder, const std::wstring& name, const Bytes& bytes) {
+  fs::create_directories(folder);
+  const fs::path path = folder.wstring() + L"\\" + name;
+  const HANDLE file = CreateFileW(path.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create a file with a Unicode name");
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
+// The 8.3 short name of the one entry at `path`, lower-cased.
+std::string lowerShortName(const fs::path& path) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(path.wstring().c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return {};
+  FindClose(search);
+  std::string name;
+  for (const wchar_t* c = found.cAlternateFileName; *c != 0; ++c) {
+    name.push_back(static_cast<char>(*c >= L'A' && *c <= L'Z' ? *c - L'A' + L'a' : *c));
+  }
+  return name;
+}
+
+TEST_F(WindowsRun, NameTheAnsiCodePageCannotSpellIsOpenedByItsShortName) {
+  ASSERT_EQ(GetACP(), 1252U);
+  install.config({{areaSection(1), "A"}});
+  const fs::path name = writeUnicodeNamed(install.host() / "A" / "scenery", L"\u0141\u00f3d\u017a.bgl", faultyFacilityFile());
+  const std::string shortName = lowerShortName(name);
+  ASSERT_FALSE(shortName.empty()) << "Wine gives every long name a short one";
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
+                           record(host() + "\\A\\scenery\\" + shortName, false) + "\r\n");
+}
+
+// A program in the root of drive C, with C:\\SCENEDB beside it, for the life of the object.
+class ProgramInDriveRoot {
+ public:
+  ProgramInDriveRoot() {
+    fs::copy_file(TRAWLEX_PROGRAM, program(), fs::copy_options::overwrite_existing);
+    fs::create_directory("C:\\SCENEDB");
+  }
+  ~ProgramInDriveRoot() {
+    std::error_code ignored;
+    for (const char* path : {"C:\\trawlex-root-test.exe", "C:\\SCENEDB", "C:\\FileList.txt"}) fs::remove(path, ignored);
+  }
+  ProgramInDriveRoot(const ProgramInDriveRoot&) = delete;
+  ProgramInDriveRoot& operator=(const ProgramInDriveRoot&) = delete;
+  static fs::path program() { return "C:\\trawlex-root-test.exe"; }
+};
+
+TEST_F(WindowsRun, ProgramInADriveRootLooksForTheHostFromThatRoot) {
+  const ProgramInDriveRoot root;
+  // Started from a folder on drive C: the parent fallback still starts from
+  // C:\\, where SCENEDB is, not from the starting folder's parent.
+  const ProgramRun result = runProgram(ProgramInDriveRoot::program(), "C:\\users\\Public");
+  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(readText("C:\\FileList.txt"), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+// Runs only in a double-byte code page: the suite runs these once more with
+// Wine in code page 932 (Japanese).
+TEST_F(WindowsRun, DoubleByteNamesWhoseTrailBytesLookLikeCapitalsAreCheckedUnderTheirOwnName) {
+  if (GetACP() != 932) GTEST_SKIP() << "needs code page 932, found " << GetACP();
+  install.config({{areaSection(1), "A"}});
+  // U+30A2 is 0x83 0x41 in code page 932: its trail byte is an 'A'.
+  writeUnicodeNamed(install.host() / "A" / "scenery", L"\u30a2\u30a2.BGL", faultyFacilityFile());
+  const ProgramRun result = run();
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
+                           record(host() + "\\A\\scenery\\\x83\x41\x83\x41.bgl", false) + "\r\n");
 }
 
 }  // namespace

@@ -80,14 +80,23 @@ class Scene {
         install(temp_.path()),
         windowsHost(windowsPath(fs::canonical(install.host()), drive)) {}
 
-  // Checks both programs agree, and gives the Linux program's outcome.
-  Outcome expectSameOutcome() {
+  // The outcomes of the Linux program and of the Windows one, its texts
+  // with Linux paths.
+  std::pair<Outcome, Outcome> runBoth() {
     // The Linux program sees no Wine prefix but the one around it, if any.
     const std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()};
     const Outcome linux = scan(install, temp_.path(), TRAWLEX_PROGRAM, {}, environment);
-    const Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {});
-    EXPECT_EQ(asLinuxPaths(windows.console), linux.console);
-    EXPECT_EQ(asLinuxPaths(windows.listing), linux.listing);
+    Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {});
+    windows.console = asLinuxPaths(windows.console);
+    windows.listing = asLinuxPaths(windows.listing);
+    return {linux, windows};
+  }
+
+  // Checks both programs agree, and gives the Linux program's outcome.
+  Outcome expectSameOutcome() {
+    const auto [linux, windows] = runBoth();
+    EXPECT_EQ(windows.console, linux.console);
+    EXPECT_EQ(windows.listing, linux.listing);
     EXPECT_EQ(windows.exitStatus, linux.exitStatus);
     EXPECT_NE(linux.console.find("Trawlex for FS2002"), std::string::npos);
     return linux;
@@ -299,6 +308,52 @@ TEST(Parity, DefaultInstallPathOnDriveC) {
   const Outcome linux = scene.expectSameOutcome();
   EXPECT_EQ(linux.exitStatus, 1);
   EXPECT_NE(linux.listing.find(fs::canonical(atDefault.install.host()).string() + "/A/scenery/a.bgl"), std::string::npos);
+}
+
+// A listing that cannot be wholly written (here: every write fails) is not
+// reported as written, by either program.
+TEST(Parity, ListingOnAFullDisk) {
+  expectParity([](Scene& scene) {
+    scene.install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+    fs::create_symlink("/dev/full", scene.install.tools() / "FileList.txt");
+  });
+}
+
+// A name the ANSI code page cannot spell: both programs check the file; the
+// Windows one lists it under its 8.3 short name, the Linux one under its own.
+TEST(Parity, NameOutsideTheAnsiCodePageIsChecked) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "A"}}).file("A/scenery/\xc5\x81\xc3\xb3" "d\xc5\xba.bgl", faultyFacilityFile());
+  const auto [linux, windows] = scene.runBoth();
+  EXPECT_EQ(windows.console, linux.console);
+  EXPECT_EQ(windows.exitStatus, 1);
+  EXPECT_EQ(linux.exitStatus, 1);
+  const std::string folder = fs::canonical(scene.install.tools()).string() + "/../A/scenery/";
+  EXPECT_NE(linux.listing.find(folder + "\xc5\x81\xc3\xb3" "d\xc5\xba.bgl  (Add-on file)"), std::string::npos);
+  EXPECT_NE(windows.listing.find(folder), std::string::npos);
+  EXPECT_NE(windows.listing.find("~"), std::string::npos);  // the short name
+}
+
+// Started from a unix shell, the Windows program can sit at a path longer
+// than it can read (more than 259 characters): it then scans from the folder
+// it was started in and writes no listing anywhere, rather than in a drive's root.
+TEST(WindowsProgram, PathTooLongToReadWritesNoListing) {
+  TempDir temp;
+  InstallBuilder install{temp.path()};
+  install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+  const fs::path deep = fs::canonical(temp.path()) / std::string(150, 'd') / std::string(150, 'e');
+  fs::create_directories(deep);
+  const fs::path program = deep / "trawlex.exe";
+  fs::copy_file(TRAWLEX_WINDOWS_PROGRAM, program);
+  const ProgramRun run = runProgram(program, install.tools(), Input::Closed, {TRAWLEX_WINE_RUN});
+  EXPECT_NE(run.output.find("FS2002 located"), std::string::npos);
+  EXPECT_NE(run.output.find("ERROR: Can't create listing file FileList.txt\r\n\r\nAt least one BGL file"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_FALSE(fs::exists(deep / "FileList.txt"));
+  EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt"));
+  EXPECT_FALSE(fs::exists("/FileList.txt"));
 }
 
 }  // namespace

@@ -115,6 +115,14 @@ TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file /dev/full\r\n") + expected::kVerdictClean);
 }
 
+TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
+  lists.formatErrorList.prepend({"/fs/x.bgl", false});
+  const auto outcome = report::writeListing("", lists, console.out());
+  EXPECT_FALSE(outcome.created);
+  EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") + expected::kVerdictBad);
+  EXPECT_FALSE(fs::exists("FileList.txt"));
+}
+
 TEST_F(Listing, OverlongListingPathIsRefusedNotCut) {
   const std::string longPath = (dir.path() / std::string(300, 'l')).string();
   const auto outcome = report::writeListing(longPath, lists, console.out());

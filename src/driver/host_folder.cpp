@@ -35,10 +35,8 @@ HostProbe systemHostProbe(const platform::SystemPaths& paths) {
                    platform::pathExists, platform::currentFolder, platform::pathSeparator()};
 }
 
-std::string trimRegistryPath(std::string text) {
-  std::size_t keep = text.size();
-  while (keep > 1 && isTrimmed(text[keep - 1])) --keep;
-  text.resize(keep);
+std::string trimRegistryPath(std::string text, LeadByteTest isLeadByte) {
+  text.resize(lengthWithoutTrailing(text, isTrimmed, isLeadByte));
   return text;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "driver/path_text.h"
 #include "platform/platform.h"
 
 namespace driver {
@@ -23,8 +24,8 @@ struct HostProbe {
 HostProbe systemHostProbe(const platform::SystemPaths& paths);
 
 // A registry path without its trailing backslashes and blanks; the first
-// character always stays.
-std::string trimRegistryPath(std::string text);
+// character always stays, and a two-byte character is never cut.
+std::string trimRegistryPath(std::string text, LeadByteTest isLeadByte = platform::isLeadByte);
 
 // The FS2002 folder to scan: the registry's path when it exists, else the
 // default install path when it exists (each as the path of this system it

@@ -1,9 +1,11 @@
 #include "driver/run.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "driver/area_walk.h"
 #include "driver/host_folder.h"
+#include "driver/path_text.h"
 #include "platform/platform.h"
 #include "report/listing.h"
 #include "report/texts.h"
@@ -12,11 +14,14 @@ namespace driver {
 
 namespace {
 
-RunOutcome scanAndReport(RunState& state, const std::string& ownFolder) {
+// `ownFolder` is nothing when the program's own path could not be read: the
+// listing then goes nowhere, rather than into the root of some drive.
+RunOutcome scanAndReport(RunState& state, const std::optional<std::string>& ownFolder) {
   state.console.print(report::kHostFolderFound);
   scanSceneryAreas(state);
   state.console.print(report::kScanCompleted);
-  const std::string listingPath = ownFolder + platform::pathSeparator() + report::kListingFileName;
+  const std::string listingPath =
+      ownFolder ? *ownFolder + platform::pathSeparator() + report::kListingFileName : std::string();
   const report::ListingOutcome listing = report::writeListing(listingPath, state.checks.lists, state.console);
   if (!listing.created) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
@@ -29,17 +34,21 @@ void waitForEnter() {
 
 }  // namespace
 
-std::string ownFolderOf(const std::string& programPath, char separator) {
-  const std::size_t last = programPath.rfind(separator);
+std::string ownFolderOf(const std::string& programPath, char separator, LeadByteTest isLeadByte) {
+  const std::size_t last = lastSeparator(programPath, separator, isLeadByte);
   return last == std::string::npos ? std::string() : programPath.substr(0, last);
 }
 
 RunOutcome runScan(RunState& state) {
   state.console.print(report::formatText(report::kBanner, report::kVersion));
-  const std::string ownFolder = ownFolderOf(platform::programPath(), platform::pathSeparator());
-  // The last host folder candidate is the parent of the current folder.
-  platform::setCurrentFolder(ownFolder);
-  state.paths = platform::systemPaths(ownFolder);
+  const std::string programPath = platform::programPath();
+  std::optional<std::string> ownFolder;
+  if (!programPath.empty()) {
+    ownFolder = ownFolderOf(programPath, platform::pathSeparator());
+    // The last host folder candidate is the parent of the current folder.
+    platform::setCurrentFolder(*ownFolder);
+  }
+  state.paths = platform::systemPaths(ownFolder.value_or(std::string()));
   state.hostFolder = locateHostFolder(systemHostProbe(state.paths));
   RunOutcome outcome = RunOutcome::Failed;
   if (state.hostFolder.empty()) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "checks/classification.h"
+#include "driver/path_text.h"
 #include "platform/platform.h"
 #include "report/text_out.h"
 
@@ -40,7 +41,9 @@ RunOutcome runScan(RunState& state);
 int exitStatusOf(RunOutcome outcome);
 
 // The folder of the program file at `programPath`: the text before its last
-// `separator`, or empty text when it has none.
-std::string ownFolderOf(const std::string& programPath, char separator);
+// `separator` (never the trail byte of a two-byte character), or empty text
+// when it has none.
+std::string ownFolderOf(const std::string& programPath, char separator,
+                        LeadByteTest isLeadByte = platform::isLeadByte);
 
 }  // namespace driver

@@ -91,6 +91,11 @@ struct FolderText {
 };
 FolderText folderText(const SystemPaths& paths, std::string_view windowsText);
 
+// True when `byte` begins a two-byte character of the system's ANSI code
+// page; never on systems whose names are UTF-8, where no byte of a longer
+// character looks like an ASCII one.
+bool isLeadByte(char byte);
+
 // Prepares standard output for the run's byte-exact texts and tells whether
 // it is a terminal (each print then reaches it at once).
 bool prepareStandardOutput();

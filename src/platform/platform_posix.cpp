@@ -123,12 +123,14 @@ char pathSeparator() { return '/'; }
 
 std::string programPath() {
   std::array<char, 4096> buffer{};
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (length <= 0) return {};
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  // A full buffer may hold a path cut short: no text rather than another path.
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
   return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
-void setCurrentFolder(const std::string& folder) { (void)::chdir(folder.c_str()); }
+// The own folder of a program in the root is the empty text before its '/'.
+void setCurrentFolder(const std::string& folder) { (void)::chdir(folder.empty() ? "/" : folder.c_str()); }
 
 std::string currentFolder() {
   std::array<char, 4096> buffer{};
@@ -215,6 +217,8 @@ FolderText folderText(const SystemPaths& paths, std::string_view windowsText) {
   std::replace(path.begin(), path.end(), '\\', '/');
   return {absolute ? FolderText::Kind::Absolute : FolderText::Kind::Relative, path};
 }
+
+bool isLeadByte(char) { return false; }
 
 bool prepareStandardOutput() {
   const bool terminal = ::isatty(STDOUT_FILENO) == 1;

@@ -6,6 +6,7 @@
 #include <share.h>
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/platform.h"
@@ -31,7 +32,12 @@ std::string programPath() {
   return std::string(buffer, length);
 }
 
-void setCurrentFolder(const std::string& folder) { SetCurrentDirectoryA(folder.c_str()); }
+// "C:" alone names the drive's current folder, not its root: the own folder
+// text of a program in a drive's root is made current as "C:\\".
+void setCurrentFolder(const std::string& folder) {
+  const bool driveOnly = folder.size() == 2 && folder[1] == ':';
+  SetCurrentDirectoryA(driveOnly ? (folder + '\\').c_str() : folder.c_str());
+}
 
 std::string currentFolder() {
   // Read in full even beyond the path limit, so that the caller refuses a long
@@ -92,7 +98,12 @@ FolderListing findBglFiles(const std::string& folder) {
   const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return listing;
   do {
-    listing.names.emplace_back(found.cFileName);
+    // A long name with characters the ANSI code page lacks comes with '?' or
+    // a look-alike letter in their place and names no file; its 8.3 short
+    // name does.
+    const bool hasShortName = found.cAlternateFileName[0] != '\0';
+    const bool unreadable = std::strchr(found.cFileName, '?') != nullptr || !pathExists(folder + found.cFileName);
+    listing.names.emplace_back(hasShortName && unreadable ? found.cAlternateFileName : found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return listing;
@@ -106,6 +117,8 @@ FolderText folderText(const SystemPaths&, std::string_view windowsText) {
   const bool absolute = isDrivePath(windowsText) || windowsText.substr(0, 2) == "\\\\";
   return {absolute ? FolderText::Kind::Absolute : FolderText::Kind::Relative, std::string(windowsText)};
 }
+
+bool isLeadByte(char byte) { return IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0; }
 
 bool prepareStandardOutput() {
   // Text mode would turn the writer's CR LF into CR CR LF.

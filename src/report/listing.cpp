@@ -41,15 +41,22 @@ ListingOutcome writeListing(const std::string& listingPath, const checks::BadFil
   // Binary mode: the text writer makes the CR LF line ends itself. A path over
   // the limit is refused rather than cut into another path.
   FileHandle file;
-  if (listingPath.size() <= platform::kMaxPathLength) file.reset(platform::openForWriting(listingPath));
+  if (!listingPath.empty() && listingPath.size() <= platform::kMaxPathLength) {
+    file.reset(platform::openForWriting(listingPath));
+  }
   if (file) {
     (void)std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);  // a default buffer writes the same bytes
     TextOut out(file.get(), false);
     writeListingBody(out, lists);
-    // A listing cut short by a failed write is no listing.
-    outcome.created = std::fclose(file.release()) == 0 && !out.failed();
+    // A listing cut short by a failed write is no listing. The flush is asked
+    // for, and the stream's error state read, before the close: some C
+    // libraries' fclose reports success when its own last flush failed.
+    const bool flushed = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
+    outcome.created = std::fclose(file.release()) == 0 && flushed && !out.failed();
   }
-  if (!outcome.created) console.print(formatText(kCantCreateListing, listingPath.c_str()));
+  // Without a place of its own the listing is named only by its file name.
+  const char* shownPath = listingPath.empty() ? kListingFileName : listingPath.c_str();
+  if (!outcome.created) console.print(formatText(kCantCreateListing, shownPath));
   console.print(outcome.anyBad ? formatText(kVerdictBadFiles, kListingFileName) : std::string(kVerdictClean));
   return outcome;
 }
