@@ -9,7 +9,10 @@
 #      files of 1 MiB that need a CRC) against its floor: the same folder walk,
 #      header reads and reads of the stock files' bytes, computing nothing;
 #   4. reading the Local value of every area of a 20 MB Scenery.cfg: time and
-#      peak memory, against a Scenery.cfg of the simulator's own size.
+#      peak memory, against a Scenery.cfg of the simulator's own size;
+#   5. the section validation of files whose directory entries all point into
+#      one block (as many entries as records), 25 KB to 10 MB: time per MB,
+#      against the literal record walk (a walk per entry) where it ends soon.
 # Times are the best of several runs. Needs about 1.7 GB in $TMPDIR.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -85,4 +88,15 @@ for size in 40000 20000000; do
   "$build"/benchmarks/scan_bench makecfg "$work/Scenery-$size.cfg" "$size"
   read -r t r < <("$build"/benchmarks/scan_bench config "$work/Scenery-$size.cfg")
   printf 'Scenery.cfg of %8d bytes: %8.3f s   peak %6d KiB\n' "$size" "$t" "$r"
+done
+
+echo "== 5. section validation, every directory entry into one block"
+for size in 25000 100000 1000000 10000000; do
+  read -r t r < <("$build"/benchmarks/scan_bench shared "$size" remembering)
+  line=$(printf '%9d bytes: %8.4f s  %8.4f s per MB  peak %6d KiB' "$size" "$t" "$(echo "$t * 1000000 / $size" | bc -l)" "$r")
+  if [ "$size" -le 100000 ]; then
+    read -r lt _ < <("$build"/benchmarks/scan_bench shared "$size" literal)
+    line="$line   literal walk $(printf '%8.3f' "$lt") s"
+  fi
+  echo "$line"
 done

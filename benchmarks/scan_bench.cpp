@@ -4,6 +4,8 @@
 //   scan_bench scan <host> <kernel>              the real scan with that CRC kernel
 //   scan_bench makecfg <file> <bytes>            a Scenery.cfg of that size: comments, then 399 areas
 //   scan_bench config <file>                     reads the Local value of every area of it
+//   scan_bench shared <bytes> remembering|literal validates a file of about that size whose
+//                                                directory entries all point into one block
 // floor, scan and config print their seconds and the process's peak resident KiB.
 
 #include <sys/resource.h>
@@ -18,6 +20,7 @@
 #include <string>
 
 #include "checks/facility_header.h"
+#include "checks/section_validation.h"
 #include "checks/stock_tables.h"
 #include "driver/area_walk.h"
 #include "driver/path_text.h"
@@ -136,6 +139,19 @@ int config(const std::string& path) {
   return values.back().empty() ? 1 : 0;
 }
 
+// The section validation of a file whose entries (as many as records) all
+// point into one block: the shape that a walk per entry makes quadratic.
+int shared(std::size_t bytes, const std::string& walk) {
+  const auto count = static_cast<std::uint32_t>(bytes / 28);  // 20 bytes an entry, 8 a record
+  ScratchFile file(sharedBlockFacilityFile(count, count, count - 1));
+  checks::FacilityHeader header;
+  if (!checks::isFacilityFile(file.get(), header)) return 2;
+  const Measure measure;
+  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(file.get(), header)
+                                       : checks::validateFacilitySection(file.get(), header);
+  return sound ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,8 +161,9 @@ int main(int argc, char** argv) {
   if (command == "scan" && argc == 4) return scan(argv[2], argv[3]);
   if (command == "makecfg" && argc == 4) return makeConfig(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (command == "config" && argc == 3) return config(argv[2]);
+  if (command == "shared" && argc == 4) return shared(std::strtoul(argv[2], nullptr, 10), argv[3]);
   std::fprintf(stderr,
                "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel> | "
-               "makecfg <file> <bytes> | config <file>\n");
+               "makecfg <file> <bytes> | config <file> | shared <bytes> remembering|literal\n");
   return 2;
 }

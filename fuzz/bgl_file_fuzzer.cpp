@@ -3,7 +3,7 @@
 // seeks: the header test, then the classification (checksum comparison and
 // section validation) under a stock name that has a reference checksum. The
 // validation's verdict must not depend on where the checksum pass left the
-// file, and no check may fail to return.
+// file, must equal the literal record walk's, and no check may fail to return.
 
 #include <unistd.h>
 
@@ -44,6 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::rewind(file);
     const bool fresh = checks::validateFacilitySection(file, state.facilityHeader);
     if (fresh != afterChecksum) std::abort();
+    std::rewind(file);
+    if (checks::validateFacilitySectionLiterally(file, state.facilityHeader) != fresh) std::abort();
   } else if (!state.lists.formatErrorList.empty() || !state.lists.checksumErrorList.empty()) {
     std::abort();
   }

@@ -38,6 +38,8 @@ std::vector<Bytes> bglSeeds() {
   Bytes sound = soundFacilityFile();
   seeds.push_back(Bytes(sound.begin(), sound.begin() + 200));
   seeds.push_back(withBlock({markerRecord(1)}));
+  seeds.push_back(sharedBlockFacilityFile(20, 20, 10));
+  seeds.push_back(sharedBlockFacilityFile(20, 20, std::nullopt));
   seeds.push_back(withBlock({markerRecord(0)}));
   seeds.push_back(withBlock({BlockRecord{kPlainRecordId, Bytes(7, 1), {}}, markerRecord(3)}, 77));
   seeds.push_back(withBlock({markerRecord(1), BlockRecord{kPlainRecordId, Bytes(8, 0), 0xFFFFFFF8}}, 1000));

@@ -34,12 +34,18 @@ bool headerPasses(const Bytes& bytes) {
   return checks::isFacilityFile(file.get(), header);
 }
 
-// Runs the header test and, when it passes, the section validation.
+// Runs the header test and, when it passes, the section validation; the
+// literal record walk must give the same verdict.
 bool sectionIsSound(const Bytes& bytes) {
   ScratchFile file(bytes);
   FacilityHeader header;
   if (!checks::isFacilityFile(file.get(), header)) ADD_FAILURE() << "header test failed";
-  return checks::validateFacilitySection(file.get(), header);
+  const bool verdict = checks::validateFacilitySection(file.get(), header);
+  std::rewind(file.get());
+  if (checks::validateFacilitySectionLiterally(file.get(), header) != verdict) {
+    ADD_FAILURE() << "the literal record walk disagrees";
+  }
+  return verdict;
 }
 
 Bytes random_bytes(std::size_t size, std::uint32_t seed) {
@@ -450,6 +456,39 @@ TEST(SectionValidation, PositionsFromTwoGigabytesOnFail) {
   // A record size that sends the walk to 2 GiB needs a seek there.
   BlockRecord farJump{kPlainRecordId, Bytes(8, 0), 0x7FFFFF00};
   EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1), farJump}, 1000)));
+}
+
+TEST(SectionValidation, ManyEntriesIntoOneBlockGetTheVerdictOfTheLiteralWalk) {
+  EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(300, 300, 0)));
+  EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(300, 300, 299)));
+  EXPECT_FALSE(sectionIsSound(sharedBlockFacilityFile(300, 300, std::nullopt)));
+  EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(1, 1, 0)));
+  Bytes cut = sharedBlockFacilityFile(50, 50, 25);
+  cut.resize(cut.size() - 4);  // the terminator record cut short
+  EXPECT_FALSE(sectionIsSound(cut));
+}
+
+// Entries whose blocks start inside another block's records share its walk:
+// the remembered end must be judged against each block's own start and length.
+TEST(SectionValidation, BlocksStartingInsideAnotherBlocksRecordsAreEachJudgedOnTheirOwn) {
+  for (std::uint32_t stated : {40U, 48U, 56U}) {
+    ByteWriter out;
+    putHeader(out);
+    putLeadIn(out, 2);
+    const std::size_t outer = out.position() + 2 * 20 + 8;
+    // The inner block's head is the content of the outer block's first record.
+    const std::size_t inner = outer + 16 + 8;
+    putEntry(out, kLinkedBlockType, static_cast<std::uint32_t>(outer));
+    putEntry(out, kLinkedBlockType, static_cast<std::uint32_t>(inner));
+    putTerminator(out);
+    ByteWriter innerHead;
+    innerHead.u32(1).u32(stated).fill(8, 0x33);
+    putLinkedBlock(out, {BlockRecord{kPlainRecordId, innerHead.bytes(), std::nullopt}, markerRecord(1),
+                         BlockRecord{kPlainRecordId, Bytes(8, 0x44), std::nullopt}});
+    // Outer: records at +16 (24 bytes), +40 (16), +56 (16), terminator at +72.
+    // Inner (at outer + 24): its records start at outer + 40, the terminator is at inner + 48.
+    EXPECT_EQ(sectionIsSound(out.bytes()), stated == 48U) << stated;
+  }
 }
 
 TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 #include "checks/byte_order.h"
 
@@ -63,50 +65,117 @@ bool markerQualifies(std::FILE* file) {
 }
 
 // Walks the records of the block at `blockStart` whose terminator must start
-// exactly `length` bytes after it, with a qualifying marker record before it.
-bool recordsAreSound(std::FILE* file, std::uint32_t blockStart, std::uint32_t length) {
-  std::uint32_t recordStart = blockStart + kBlockRecordsStart;  // blockStart < 2^31
-  bool qualified = false;
-  for (bool first = true;; first = false) {
-    // The first record head follows the block head directly; later ones need a seek.
-    if (!first && !seekTo(file, recordStart)) return false;
-    DwordPair head;
-    if (!readPair(file, head)) return false;
-    if (head.first == kTerminatorId) return qualified && recordStart - blockStart == length;
-    if (head.first == kMarkerRecordId && markerQualifies(file)) qualified = true;
-    const std::uint32_t next = recordStart + kEntryHeadSize + head.second;  // wraps in 32 bits
-    // A size that wraps the walk back or in place would loop forever.
-    if (next <= recordStart) return false;
-    recordStart = next;
+// exactly `length` bytes after it, with a qualifying marker record before it:
+// record by record, as the format is written down. The reference that the
+// remembering walk below must agree with.
+class LiteralRecordWalk {
+ public:
+  bool recordsAreSound(std::FILE* file, std::uint32_t blockStart, std::uint32_t length) {
+    std::uint32_t recordStart = blockStart + kBlockRecordsStart;  // blockStart < 2^31
+    bool qualified = false;
+    for (bool first = true;; first = false) {
+      // The first record head follows the block head directly; later ones need a seek.
+      if (!first && !seekTo(file, recordStart)) return false;
+      DwordPair head;
+      if (!readPair(file, head)) return false;
+      if (head.first == kTerminatorId) return qualified && recordStart - blockStart == length;
+      if (head.first == kMarkerRecordId && markerQualifies(file)) qualified = true;
+      const std::uint32_t next = recordStart + kEntryHeadSize + head.second;  // wraps in 32 bits
+      // A size that wraps the walk back or in place would loop forever.
+      if (next <= recordStart) return false;
+      recordStart = next;
+    }
   }
-}
+};
 
-bool linkedBlockIsSound(std::FILE* file, std::uint32_t blockStart) {
+// The same walk, remembering for each record position it has read where a
+// walk from there ends: at which terminator, or failing, and whether it met a
+// qualifying marker record on the way. That depends only on the file's bytes,
+// so a walk that reaches a known position takes the rest from there: however
+// many directory entries point into a block, no record head is read twice.
+class RememberingRecordWalk {
+ public:
+  bool recordsAreSound(std::FILE* file, std::uint32_t blockStart, std::uint32_t length) {
+    const WalkEnd end = walkFrom(file, blockStart + kBlockRecordsStart);
+    return end.reachesTerminator && end.qualified && end.terminatorAt - blockStart == length;
+  }
+
+ private:
+  struct WalkEnd {
+    bool reachesTerminator = false;
+    std::uint32_t terminatorAt = 0;
+    bool qualified = false;
+  };
+  struct Step {
+    std::uint32_t position;
+    bool qualifies;  // the record there is a qualifying marker record
+  };
+
+  // The walk's end from `start`, where the file is positioned (right after
+  // the block head).
+  WalkEnd walkFrom(std::FILE* file, std::uint32_t start) {
+    std::vector<Step> steps;
+    WalkEnd end;
+    for (std::uint32_t position = start;; ) {
+      if (const auto known = ends_.find(position); known != ends_.end()) {
+        end = known->second;
+        break;
+      }
+      DwordPair head;
+      const bool atHead = steps.empty() || seekTo(file, position);
+      if (!atHead || !readPair(file, head)) {
+        ends_[position] = end;  // failing
+        break;
+      }
+      if (head.first == kTerminatorId) {
+        end = {true, position, false};
+        ends_[position] = end;
+        break;
+      }
+      steps.push_back({position, head.first == kMarkerRecordId && markerQualifies(file)});
+      const std::uint32_t next = position + kEntryHeadSize + head.second;  // wraps in 32 bits
+      if (next <= position) break;  // a walk that would not move forward fails
+      position = next;
+    }
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
+      end.qualified = end.qualified || (end.reachesTerminator && step->qualifies);
+      ends_[step->position] = end;
+    }
+    return end;
+  }
+
+  std::unordered_map<std::uint32_t, WalkEnd> ends_;  // for the file being checked
+};
+
+template <typename RecordWalk>
+bool linkedBlockIsSound(std::FILE* file, std::uint32_t blockStart, RecordWalk& walk) {
   if (!seekTo(file, blockStart)) return false;
   DwordPair head;  // kind, length
   DwordPair unexamined;
   if (!readPair(file, head) || head.first != kBlockKind) return false;
   if (!readPair(file, unexamined)) return false;
   if (head.second == 0) return false;
-  return recordsAreSound(file, blockStart, head.second);
+  return walk.recordsAreSound(file, blockStart, head.second);
 }
 
 // Checks one directory entry whose 8-byte head has been read; `afterEntry` is
 // the position right after the whole entry.
-bool entryIsSound(std::FILE* file, std::uint32_t entrySize, std::uint64_t afterEntry) {
+template <typename RecordWalk>
+bool entryIsSound(std::FILE* file, std::uint32_t entrySize, std::uint64_t afterEntry, RecordWalk& walk) {
   if (entrySize < kEntryHeadSize) return false;
   DwordPair typeAndTarget;
   if (!readPair(file, typeAndTarget)) return false;
   if (!readPresent(file, entrySize - kEntryHeadSize)) return false;
   const auto [type, target] = typeAndTarget;
   if (type == kLinkedBlockType) {
-    if (target == 0 || !linkedBlockIsSound(file, target)) return false;
+    if (target == 0 || !linkedBlockIsSound(file, target, walk)) return false;
     if (!seekTo(file, afterEntry)) return false;
   }
   return !((type == kOffsetType3 || type == kOffsetType4) && target == 0);
 }
 
-bool directoryIsSound(std::FILE* file, std::uint64_t directoryStart, std::uint32_t announced) {
+template <typename RecordWalk>
+bool directoryIsSound(std::FILE* file, std::uint64_t directoryStart, std::uint32_t announced, RecordWalk& walk) {
   std::uint64_t position = directoryStart;
   std::uint32_t counted = 0;
   for (;;) {
@@ -116,13 +185,12 @@ bool directoryIsSound(std::FILE* file, std::uint64_t directoryStart, std::uint32
     if (head.first != kEntryId) return false;
     ++counted;
     position += std::uint64_t{kEntryHeadSize} + head.second;
-    if (!entryIsSound(file, head.second, position)) return false;
+    if (!entryIsSound(file, head.second, position, walk)) return false;
   }
 }
 
-}  // namespace
-
-bool validateFacilitySection(std::FILE* file, const FacilityHeader& header) {
+template <typename RecordWalk>
+bool sectionIsSound(std::FILE* file, const FacilityHeader& header) {
   const std::uint32_t sectionStart = header.facilitySectionOffset();
   if (!seekTo(file, sectionStart)) return false;
   DwordPair idAndUnexamined;
@@ -131,7 +199,18 @@ bool validateFacilitySection(std::FILE* file, const FacilityHeader& header) {
   if (std::fread(leadInRest.data(), leadInRest.size(), 1, file) != 1) return false;
   if (idAndUnexamined.first != kSectionId) return true;
   const std::uint32_t announcedEntries = readDword(&leadInRest[12]);
-  return directoryIsSound(file, std::uint64_t{sectionStart} + 24, announcedEntries);
+  RecordWalk walk;
+  return directoryIsSound(file, std::uint64_t{sectionStart} + 24, announcedEntries, walk);
+}
+
+}  // namespace
+
+bool validateFacilitySection(std::FILE* file, const FacilityHeader& header) {
+  return sectionIsSound<RememberingRecordWalk>(file, header);
+}
+
+bool validateFacilitySectionLiterally(std::FILE* file, const FacilityHeader& header) {
+  return sectionIsSound<LiteralRecordWalk>(file, header);
 }
 
 }  // namespace checks

@@ -99,6 +99,19 @@ Bytes soundFacilityFile() { return facilityFileAnnouncing(3); }
 
 Bytes faultyFacilityFile() { return facilityFileAnnouncing(4); }
 
+Bytes sharedBlockFacilityFile(std::uint32_t entries, std::uint32_t records, std::optional<std::uint32_t> markerAt) {
+  ByteWriter out;
+  putHeader(out);
+  putLeadIn(out, entries);
+  const auto blockOffset = static_cast<std::uint32_t>(out.position() + std::size_t{entries} * 20 + 8);
+  for (std::uint32_t i = 0; i < entries; ++i) putEntry(out, kLinkedBlockType, blockOffset);
+  putTerminator(out);
+  std::vector<BlockRecord> blockRecords(records, BlockRecord{kPlainRecordId, {}, std::nullopt});
+  if (markerAt && *markerAt < records) blockRecords[*markerAt] = markerRecord(1);
+  putLinkedBlock(out, blockRecords);
+  return out.bytes();
+}
+
 Bytes plainBglFile(std::size_t size) {
   ByteWriter out;
   out.fill(size, 0x5A);

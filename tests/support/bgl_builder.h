@@ -85,6 +85,13 @@ Bytes soundFacilityFile();
 // A facility file whose directory announces one entry more than it holds.
 Bytes faultyFacilityFile();
 
+// A facility file whose `entries` directory entries all point at one linked
+// block of `records` empty records, the one at `markerAt` a marker record:
+// sound with a marker, a format error without. The shape that makes a walk of
+// the block per entry cost entries times records.
+Bytes sharedBlockFacilityFile(std::uint32_t entries, std::uint32_t records,
+                              std::optional<std::uint32_t> markerAt = 0);
+
 // A file of `size` bytes that is no facility file (its header marker is 0).
 Bytes plainBglFile(std::size_t size);
 
