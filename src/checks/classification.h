@@ -40,12 +40,13 @@ struct BadFileLists {
 };
 
 // What the checks keep for the whole run: the header of the file most
-// recently tested, the CRC kernel chosen at start-up, the CRC read buffer and
-// the verdict lists.
+// recently tested, the CRC kernel chosen at start-up, the CRC read buffer,
+// the buffer of the open file's stream and the verdict lists.
 struct FileCheckState {
   FacilityHeader facilityHeader;
   Crc32Function crcKernel = selectedCrc32Kernel().update;
   std::vector<std::uint8_t> readBuffer = std::vector<std::uint8_t>(kCrcReadBlockSize);
+  std::vector<char> streamBuffer = std::vector<char>(kCrcReadBlockSize);
   BadFileLists lists;
 };
 

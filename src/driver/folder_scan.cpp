@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 #include <string_view>
+#include <vector>
 
 #include "checks/classification.h"
 #include "checks/facility_header.h"
@@ -49,7 +50,14 @@ void scanFolder(RunState& state, const std::string& folder) {
     if (!fitsPathLimit(fullPath)) continue;
     // Each entry is opened under its own name, so every file is checked once.
     FileHandle file{platform::openForReading(listing.folder + foundName)};
-    if (file) examineFile(state, file.get(), name, fullPath);
+    if (!file) continue;
+    // One buffer for every file of the run; a default one reads the same bytes.
+    std::vector<char>& buffer = state.checks.streamBuffer;
+    (void)std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
+    // A stream that knows its position from the start serves the checks'
+    // later seeks inside a small file from the buffer instead of reading it again.
+    (void)std::fseek(file.get(), 0, SEEK_SET);
+    examineFile(state, file.get(), name, fullPath);
   }
 }
 
