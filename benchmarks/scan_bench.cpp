@@ -99,7 +99,6 @@ int floor(const std::string& host) {
       std::FILE* file = platform::openForReading(listing.folder + name);
       if (file == nullptr) continue;
       (void)std::setvbuf(file, streamBuffer.data(), _IOFBF, streamBuffer.size());
-      (void)std::fseek(file, 0, SEEK_SET);  // as the scan does
       if (std::fread(header.bytes.data(), header.bytes.size(), 1, file) == 1 &&
           checks::findStockChecksum(driver::asciiLower(name))) {
         readAll(file, buffer);

@@ -54,9 +54,6 @@ void scanFolder(RunState& state, const std::string& folder) {
     // One buffer for every file of the run; a default one reads the same bytes.
     std::vector<char>& buffer = state.checks.streamBuffer;
     (void)std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
-    // A stream that knows its position from the start serves the checks'
-    // later seeks inside a small file from the buffer instead of reading it again.
-    (void)std::fseek(file.get(), 0, SEEK_SET);
     examineFile(state, file.get(), name, fullPath);
   }
 }
