@@ -174,20 +174,15 @@ void ProfileScan::decodeUtf8(unsigned char byte) {
   }
   partial_.push_back(static_cast<char>(byte));
   if (partial_.size() < utf8Needed_) return;
-  if (!isUtf8(partial_)) {
-    unit(0xFFFD);
-  } else {
-    char32_t code = static_cast<unsigned char>(partial_[0]) & (0x7FU >> utf8Needed_);
-    for (std::size_t i = 1; i < partial_.size(); ++i) code = code << 6 | (static_cast<unsigned char>(partial_[i]) & 0x3FU);
-    if (code > 0xFFFF) {
-      code -= 0x10000;
-      unit(static_cast<char16_t>(0xD800 + (code >> 10)));
-      unit(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
-    } else {
-      unit(static_cast<char16_t>(code));
-    }
-  }
+  char32_t code = utf8CodePoint(partial_);
   partial_.clear();
+  if (code > 0xFFFF) {  // a surrogate pair, as the system's conversion gives
+    code -= 0x10000;
+    unit(static_cast<char16_t>(0xD800 + (code >> 10)));
+    unit(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
+  } else {
+    unit(static_cast<char16_t>(code));
+  }
 }
 
 std::size_t ProfileScan::sectionIndex(const Field& name) const {

@@ -43,15 +43,16 @@ std::size_t utf8SequenceLength(std::string_view text) {
   return length;
 }
 
-char32_t utf8CodePoint(std::string_view sequence) {
-  const auto byte = [&sequence](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(sequence[i])); };
-  if (sequence.size() == 1) return byte(0);
-  char32_t code = byte(0) & (0x7FU >> sequence.size());
-  for (std::size_t i = 1; i < sequence.size(); ++i) code = (code << 6) | (byte(i) & 0x3FU);
+}  // namespace
+
+char32_t utf8CodePoint(std::string_view text) {
+  if (text.empty() || utf8SequenceLength(text) != text.size()) return 0xFFFD;
+  const auto byte = [&text](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+  if (text.size() == 1) return byte(0);
+  char32_t code = byte(0) & (0x7FU >> text.size());
+  for (std::size_t i = 1; i < text.size(); ++i) code = (code << 6) | (byte(i) & 0x3FU);
   return code;
 }
-
-}  // namespace
 
 char ansiFromUnit(char16_t unit) {
   if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
@@ -105,7 +106,7 @@ std::string ansiFromUtf8(std::string_view text) {
   std::string out;
   while (!text.empty()) {
     const std::size_t length = std::max<std::size_t>(utf8SequenceLength(text), 1);
-    const char32_t code = utf8SequenceLength(text) == 0 ? 0xFFFD : utf8CodePoint(text.substr(0, length));
+    const char32_t code = utf8CodePoint(text.substr(0, length));
     out.push_back(code > 0xFFFF ? '?' : ansiFromUnit(static_cast<char16_t>(code)));
     text.remove_prefix(length);
   }

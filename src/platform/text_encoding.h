@@ -19,6 +19,10 @@ char16_t unitFromAnsi(char byte);
 // True when `text` is well-formed UTF-8 (ASCII included).
 bool isUtf8(std::string_view text);
 
+// The code point of `text` when it is exactly one well-formed UTF-8
+// sequence, else U+FFFD.
+char32_t utf8CodePoint(std::string_view text);
+
 // `text` read as Windows-1252 and written in UTF-8.
 std::string utf8FromAnsi(std::string_view text);
 
