@@ -22,8 +22,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "crc_file: unknown kernel or unreadable file\n");
     return 2;
   }
-  std::vector<std::uint8_t> buffer(std::strtoul(argv[2], nullptr, 10));
-  std::printf("%08X\n", static_cast<unsigned>(checks::fileCrc32(file, buffer, kernel)));
+  std::vector<std::uint8_t> window(std::strtoul(argv[2], nullptr, 10));
+  checks::FileBytes bytes(file, window);
+  std::printf("%08X\n", static_cast<unsigned>(checks::fileCrc32(bytes, kernel)));
   std::fclose(file);
   return 0;
 }

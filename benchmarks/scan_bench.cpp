@@ -76,21 +76,20 @@ struct Measure {
   }
 };
 
-void readAll(std::FILE* file, std::vector<std::uint8_t>& buffer) {
-  std::rewind(file);
-  while (std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size()) {
-  }
+// Reads the rest of a file after its first block, block by block, up to the
+// read that finds its end.
+void readRest(std::FILE* file, std::vector<std::uint8_t>& buffer) {
+  std::uint64_t position = buffer.size();
+  for (std::size_t got = 0; (got = platform::readAt(file, position, buffer)) > 0;) position += got;
 }
 
 // The least any scan must do: the same folder listing, one read of each
-// file up to one buffer (a small file whole, through a stream buffer as large
-// as the scan's), and every byte of the files with a reference checksum, in
-// the same block size, computing nothing.
+// file up to one block (a small file whole) with the scan's read primitive,
+// and every byte of the files with a reference checksum, in the same block
+// size, computing nothing.
 int floor(const std::string& host) {
   const Measure measure;
   std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
-  std::vector<char> streamBuffer(checks::kCrcReadBlockSize);
-  checks::FacilityHeader header;
   const std::string config = host + "/Scenery.cfg";
   for (const std::string& local : platform::profileValues(config, driver::areaSectionNames(), "Local")) {
     if (local.empty()) continue;
@@ -98,10 +97,9 @@ int floor(const std::string& host) {
     for (const std::string& name : listing.names) {
       std::FILE* file = platform::openForReading(listing.folder + name);
       if (file == nullptr) continue;
-      (void)std::setvbuf(file, streamBuffer.data(), _IOFBF, streamBuffer.size());
-      if (std::fread(header.bytes.data(), header.bytes.size(), 1, file) == 1 &&
+      if (platform::readAt(file, 0, buffer) >= checks::kFacilityHeaderSize &&
           checks::findStockChecksum(driver::asciiLower(name))) {
-        readAll(file, buffer);
+        readRest(file, buffer);
       }
       std::fclose(file);
     }
@@ -148,11 +146,13 @@ int config(const std::string& path) {
 int shared(std::size_t bytes, const std::string& walk) {
   const auto count = static_cast<std::uint32_t>(bytes / 28);  // 20 bytes an entry, 8 a record
   ScratchFile file(sharedBlockFacilityFile(count, count, count - 1));
+  std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
+  checks::FileBytes fileBytes(file.get(), window);
   checks::FacilityHeader header;
-  if (!checks::isFacilityFile(file.get(), header)) return 2;
+  if (!checks::isFacilityFile(fileBytes, header)) return 2;
   const Measure measure;
-  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(file.get(), header)
-                                       : checks::validateFacilitySection(file.get(), header);
+  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(fileBytes, header)
+                                       : checks::validateFacilitySection(fileBytes, header);
   return sound ? 0 : 1;
 }
 

@@ -1,12 +1,14 @@
 // Treats its input as a whole BGL file and runs the checks exactly as the
-// folder scan does, through a real file stream since the checks read through
+// folder scan does, through a real file since the checks read through
 // seeks: the header test, then the classification (checksum comparison and
 // section validation) under a stock name that has a reference checksum. The
 // validation's verdict must not depend on where the checksum pass left the
-// file, must equal the literal record walk's, and no check may fail to return.
+// file, must equal the literal record walk's and must not depend on the size
+// of the window it reads through; and no check may fail to return.
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -38,14 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::FILE* file = std::fopen(scratchPath().c_str(), "rb");
   if (file == nullptr) std::abort();
   checks::FileCheckState state;
-  if (checks::isFacilityFile(file, state.facilityHeader)) {
-    checks::classifyFacilityFile(state, file, "geopol07.bgl", "/fuzz/geopol07.bgl");
+  checks::FileBytes bytes(file, state.window);
+  if (checks::isFacilityFile(bytes, state.facilityHeader)) {
+    checks::classifyFacilityFile(state, bytes, "geopol07.bgl", "/fuzz/geopol07.bgl");
     const bool afterChecksum = state.lists.formatErrorList.empty();
-    std::rewind(file);
-    const bool fresh = checks::validateFacilitySection(file, state.facilityHeader);
+    const bool fresh = checks::validateFacilitySection(bytes, state.facilityHeader);
     if (fresh != afterChecksum) std::abort();
-    std::rewind(file);
-    if (checks::validateFacilitySectionLiterally(file, state.facilityHeader) != fresh) std::abort();
+    if (checks::validateFacilitySectionLiterally(bytes, state.facilityHeader) != fresh) std::abort();
+    std::array<std::uint8_t, 5> narrowWindow{};
+    checks::FileBytes narrow(file, narrowWindow);
+    if (checks::validateFacilitySection(narrow, state.facilityHeader) != fresh) std::abort();
   } else if (!state.lists.formatErrorList.empty() || !state.lists.checksumErrorList.empty()) {
     std::abort();
   }

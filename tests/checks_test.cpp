@@ -14,6 +14,7 @@
 #include "checks/facility_header.h"
 #include "checks/section_validation.h"
 #include "checks/stock_tables.h"
+#include "platform/platform.h"
 #include "support/bgl_builder.h"
 #include "support/crc_forge.h"
 #include "support/temp_dir.h"
@@ -28,22 +29,40 @@ namespace {
 using namespace testsupport;
 using checks::FacilityHeader;
 
+// A scratch file read as the scan reads it, through a window of its own.
+class OpenBytes {
+ public:
+  explicit OpenBytes(const Bytes& bytes, std::size_t windowSize = checks::kCrcReadBlockSize,
+                     checks::FileBytes::ReadAtFunction readAt = platform::readAt)
+      : file_(bytes), window_(windowSize), bytes_(file_.get(), window_, readAt) {}
+  checks::FileBytes& get() { return bytes_; }
+
+ private:
+  ScratchFile file_;
+  std::vector<std::uint8_t> window_;
+  checks::FileBytes bytes_;
+};
+
 bool headerPasses(const Bytes& bytes) {
-  ScratchFile file(bytes);
+  OpenBytes file(bytes);
   FacilityHeader header;
   return checks::isFacilityFile(file.get(), header);
 }
 
 // Runs the header test and, when it passes, the section validation; the
-// literal record walk must give the same verdict.
+// literal record walk must give the same verdict, and so must a window so
+// small that nearly every read refills it.
 bool sectionIsSound(const Bytes& bytes) {
-  ScratchFile file(bytes);
+  OpenBytes file(bytes);
   FacilityHeader header;
   if (!checks::isFacilityFile(file.get(), header)) ADD_FAILURE() << "header test failed";
   const bool verdict = checks::validateFacilitySection(file.get(), header);
-  std::rewind(file.get());
   if (checks::validateFacilitySectionLiterally(file.get(), header) != verdict) {
     ADD_FAILURE() << "the literal record walk disagrees";
+  }
+  OpenBytes narrow(bytes, 7);
+  if (checks::validateFacilitySection(narrow.get(), header) != verdict) {
+    ADD_FAILURE() << "a 7-byte window changes the verdict";
   }
   return verdict;
 }
@@ -104,10 +123,10 @@ TEST(FacilityHeader, ShortFileIsNoFacilityFileWhateverItsBytes) {
 }
 
 TEST(FacilityHeader, LeavesTheFileRightAfterTheHeader) {
-  ScratchFile file(soundFacilityFile());
+  OpenBytes file(soundFacilityFile());
   FacilityHeader header;
   ASSERT_TRUE(checks::isFacilityFile(file.get(), header));
-  EXPECT_EQ(std::ftell(file.get()), 168);
+  EXPECT_EQ(file.get().position(), 168U);
   EXPECT_EQ(header.facilitySectionOffset(), 168U);
 }
 
@@ -179,13 +198,69 @@ TEST(StockTables, LookupsFoldOnlyAsciiLetters) {
   EXPECT_TRUE(checks::equalsIgnoringAsciiCase("AZaz09", "azAZ09"));
 }
 
+// ---------------------------------------------------------------- file bytes
+
+// Reads of a window that counts the system's reads.
+struct CountedReads {
+  static inline int count = 0;
+  static std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+    ++count;
+    return platform::readAt(file, position, into);
+  }
+};
+
+TEST(FileBytes, ReadsAtAnyPositionGiveTheFilesBytesThroughAnyWindow) {
+  const Bytes bytes = random_bytes(3000, 5);
+  for (const std::size_t windowSize : {std::size_t{1}, std::size_t{7}, std::size_t{1024}, std::size_t{65536}}) {
+    OpenBytes file(bytes, windowSize);
+    std::mt19937 random(static_cast<std::uint32_t>(windowSize));
+    for (int step = 0; step < 300; ++step) {
+      const std::uint64_t at = random() % 3100;  // some beyond the end
+      Bytes got(random() % 200);
+      file.get().seek(at);
+      const std::size_t count = file.get().read(got);
+      const std::size_t present = at < bytes.size() ? std::min(got.size(), bytes.size() - at) : 0;
+      ASSERT_EQ(count, present) << windowSize << " at " << at;
+      ASSERT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(count),
+                             bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(at, bytes.size()))));
+      ASSERT_EQ(file.get().position(), at + count);
+    }
+  }
+}
+
+TEST(FileBytes, BlocksFromAPositionCoverTheRestOfTheFileOnce) {
+  const Bytes bytes = random_bytes(1000, 6);
+  OpenBytes file(bytes, 64);
+  file.get().seek(10);
+  Bytes joined;
+  for (auto block = file.get().nextBlock(); !block.empty(); block = file.get().nextBlock()) {
+    EXPECT_LE(block.size(), 64U);
+    joined.insert(joined.end(), block.begin(), block.end());
+  }
+  EXPECT_EQ(joined, Bytes(bytes.begin() + 10, bytes.end()));
+}
+
+TEST(FileBytes, AFileThatFitsTheWindowIsReadOnceByAllTheChecks) {
+  checks::FileCheckState state;
+  const auto checkCounted = [&state](const Bytes& bytes, const std::string& name) {
+    CountedReads::count = 0;
+    OpenBytes file(bytes, checks::kCrcReadBlockSize, CountedReads::readAt);
+    EXPECT_TRUE(checks::isFacilityFile(file.get(), state.facilityHeader));
+    checks::classifyFacilityFile(state, file.get(), name, name);
+    return CountedReads::count;
+  };
+  EXPECT_EQ(checkCounted(soundFacilityFile(), "myfield.bgl"), 1);
+  // The checksum reads on to the end of the file: one read more, that brings nothing.
+  EXPECT_EQ(checkCounted(withCrc32(soundFacilityFile(), 0x6C40A47E), "geopol07.bgl"), 2);
+  EXPECT_FALSE(state.lists.anyBad());
+}
+
 // ---------------------------------------------------------------- CRC-32
 
-std::uint32_t crcOfFile(const Bytes& bytes, long startAt = 0) {
-  ScratchFile file(bytes);
-  std::fseek(file.get(), startAt, SEEK_SET);
-  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
-  return checks::fileCrc32(file.get(), buffer);
+std::uint32_t crcOfFile(const Bytes& bytes, std::uint64_t startAt = 0) {
+  OpenBytes file(bytes);
+  file.get().seek(startAt);
+  return checks::fileCrc32(file.get());
 }
 
 TEST(Crc32, TableFollowsThePolynomial) {
@@ -213,10 +288,9 @@ TEST(Crc32, StartsAtTheCurrentPositionAndLeavesTheFileAtItsEnd) {
   const Bytes bytes = random_bytes(40000, 7);
   const Bytes tail(bytes.begin() + 1000, bytes.end());
   EXPECT_EQ(crcOfFile(bytes, 1000), referenceCrc32(tail));
-  ScratchFile file(bytes);
-  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
-  checks::fileCrc32(file.get(), buffer);
-  EXPECT_EQ(std::ftell(file.get()), 40000);
+  OpenBytes file(bytes);
+  checks::fileCrc32(file.get());
+  EXPECT_EQ(file.get().position(), 40000U);
 }
 
 TEST(Crc32, PiecewiseUpdatesEqualOneShot) {
@@ -291,10 +365,9 @@ TEST_P(Crc32Kernels, StreamingInPiecesEqualsOneShot) {
 
 TEST_P(Crc32Kernels, WholeFilesThroughTheKernel) {
   const Bytes bytes = random_bytes(3 * 16384, 4);
-  ScratchFile file(bytes);
-  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
-  EXPECT_EQ(checks::fileCrc32(file.get(), buffer, GetParam().update), referenceCrc32(bytes));
-  EXPECT_EQ(checks::fileCrc32(file.get(), buffer, GetParam().update), 0U);  // already at the end
+  OpenBytes file(bytes);
+  EXPECT_EQ(checks::fileCrc32(file.get(), GetParam().update), referenceCrc32(bytes));
+  EXPECT_EQ(checks::fileCrc32(file.get(), GetParam().update), 0U);  // already at the end
 }
 
 INSTANTIATE_TEST_SUITE_P(Available, Crc32Kernels, ::testing::ValuesIn(checks::availableCrc32Kernels()),
@@ -509,12 +582,11 @@ TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {
 }
 
 TEST(SectionValidation, WorksAfterTheChecksumPassLeftTheFileAtItsEnd) {
-  ScratchFile file(soundFacilityFile());
+  OpenBytes file(soundFacilityFile());
   FacilityHeader header;
   ASSERT_TRUE(checks::isFacilityFile(file.get(), header));
-  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
-  checks::fileCrc32(file.get(), buffer);
-  ASSERT_TRUE(std::feof(file.get()));
+  checks::fileCrc32(file.get());
+  ASSERT_EQ(file.get().nextBlock().size(), 0U);
   EXPECT_TRUE(checks::validateFacilitySection(file.get(), header));
 }
 
@@ -524,7 +596,7 @@ class Classification : public ::testing::Test {
  protected:
   // Runs one file through the header test and, if it passes, the classifier.
   void classify(const Bytes& bytes, const std::string& name) {
-    ScratchFile file(bytes);
+    OpenBytes file(bytes);
     if (checks::isFacilityFile(file.get(), state.facilityHeader)) {
       checks::classifyFacilityFile(state, file.get(), name, "/scan/" + name);
     }

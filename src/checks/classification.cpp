@@ -7,14 +7,14 @@ namespace checks {
 
 namespace {
 
-bool checksumDiffers(FileCheckState& state, std::FILE* file, std::uint32_t expected) {
-  std::rewind(file);
-  return fileCrc32(file, state.readBuffer, state.crcKernel) != expected;
+bool checksumDiffers(const FileCheckState& state, FileBytes& file, std::uint32_t expected) {
+  file.seek(0);
+  return fileCrc32(file, state.crcKernel) != expected;
 }
 
 }  // namespace
 
-void classifyFacilityFile(FileCheckState& state, std::FILE* file, std::string_view name,
+void classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
                           std::string_view fullPath) {
   const bool isStock = isStockFacilityName(name);
   if (const auto expected = findStockChecksum(name)) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <forward_list>
 #include <string>
 #include <string_view>
@@ -40,13 +39,12 @@ struct BadFileLists {
 };
 
 // What the checks keep for the whole run: the header of the file most
-// recently tested, the CRC kernel chosen at start-up, the CRC read buffer,
-// the buffer of the open file's stream and the verdict lists.
+// recently tested, the CRC kernel chosen at start-up, the window that every
+// file's bytes are read into and the verdict lists.
 struct FileCheckState {
   FacilityHeader facilityHeader;
   Crc32Function crcKernel = selectedCrc32Kernel().update;
-  std::vector<std::uint8_t> readBuffer = std::vector<std::uint8_t>(kCrcReadBlockSize);
-  std::vector<char> streamBuffer = std::vector<char>(kCrcReadBlockSize);
+  std::vector<std::uint8_t> window = std::vector<std::uint8_t>(kCrcReadBlockSize);
   BadFileLists lists;
 };
 
@@ -54,7 +52,7 @@ struct FileCheckState {
 // `state.facilityHeader`: the checksum comparison for stock files with a
 // reference value, then the section validation; each failure prepends a
 // record of `fullPath` to its list. `name` is the lower-cased file name.
-void classifyFacilityFile(FileCheckState& state, std::FILE* file, std::string_view name,
+void classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
                           std::string_view fullPath);
 
 }  // namespace checks

@@ -74,12 +74,10 @@ std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes
   return selectedCrc32Kernel().update(crc, bytes.data(), bytes.size());
 }
 
-std::uint32_t fileCrc32(std::FILE* file, std::span<std::uint8_t> buffer, Crc32Function kernel) {
+std::uint32_t fileCrc32(FileBytes& file, Crc32Function kernel) {
   std::uint32_t crc = kCrc32Initial;
-  for (;;) {
-    const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file);
-    if (got == 0) break;
-    crc = kernel(crc, buffer.data(), got);
+  for (auto block = file.nextBlock(); !block.empty(); block = file.nextBlock()) {
+    crc = kernel(crc, block.data(), block.size());
   }
   return crc ^ 0xFFFFFFFFU;
 }

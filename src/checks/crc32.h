@@ -3,9 +3,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 #include <vector>
+
+#include "checks/file_bytes.h"
 
 namespace checks {
 
@@ -17,10 +18,9 @@ namespace checks {
 inline constexpr std::uint32_t kCrc32Polynomial = 0x04C11DB7;
 inline constexpr std::uint32_t kCrc32Initial = 0xFFFFFFFF;
 
-// Files are read in blocks of this size; no file is ever held whole. The
-// stream of a scanned file has a buffer of the same size, so that these reads
-// go from the system straight into the CRC's buffer, while a small file is
-// read whole by its first read and its later seeks cost no system call.
+// Files are read in blocks of this size, the size of the checks' window
+// (FileBytes); no file is ever held whole. The reads go from the system
+// straight into the window, and a small file is read whole by its first read.
 // Chosen by measurement: 64 KiB reads ran the cached whole-file CRC at 0.92
 // (pclmul) and 1.26 (vpclmul) times cksum's speed on an AMD EPYC, against
 // 0.66 and 0.79 with 16 KiB in the same run.
@@ -70,10 +70,9 @@ const Crc32Kernel& selectedCrc32Kernel();
 // a stream can be processed in pieces.
 std::uint32_t crc32Update(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
-// CRC-32 of every byte from the file's current position to its end, read in
-// blocks of `buffer`'s size; a read error ends the sum like the end of file.
-// Leaves the file at its end.
-std::uint32_t fileCrc32(std::FILE* file, std::span<std::uint8_t> buffer,
-                        Crc32Function kernel = selectedCrc32Kernel().update);
+// CRC-32 of every byte from the current position to the end of the file,
+// a window at a time; a read error ends the sum like the end of file. Leaves
+// the position at the end.
+std::uint32_t fileCrc32(FileBytes& file, Crc32Function kernel = selectedCrc32Kernel().update);
 
 }  // namespace checks

@@ -15,8 +15,8 @@ std::uint32_t FacilityHeader::magic() const { return readDword(&bytes[0x76]); }
 std::uint32_t FacilityHeader::facilityFlag() const { return readDword(&bytes[0x90]); }
 std::uint32_t FacilityHeader::facilitySectionOffset() const { return readDword(&bytes[0x9C]); }
 
-bool isFacilityFile(std::FILE* file, FacilityHeader& header) {
-  if (std::fread(header.bytes.data(), header.bytes.size(), 1, file) != 1) return false;
+bool isFacilityFile(FileBytes& file, FacilityHeader& header) {
+  if (file.read(header.bytes) != header.bytes.size()) return false;
   return header.headerMarker() == kHeaderMarker && header.magic() == kMagic &&
          header.facilityFlag() == kFacilityFlag && header.facilitySectionOffset() != 0;
 }

@@ -3,7 +3,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+
+#include "checks/file_bytes.h"
 
 namespace checks {
 
@@ -21,8 +22,8 @@ struct FacilityHeader {
 };
 
 // Reads 168 bytes from the current position into `header` and tells whether
-// they mark a file that carries a facility section. Leaves the file after
+// they mark a file that carries a facility section. Leaves the position after
 // what it read.
-bool isFacilityFile(std::FILE* file, FacilityHeader& header);
+bool isFacilityFile(FileBytes& file, FacilityHeader& header);
 
 }  // namespace checks

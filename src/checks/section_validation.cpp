@@ -32,35 +32,33 @@ struct DwordPair {
   std::uint32_t second = 0;
 };
 
-bool seekTo(std::FILE* file, std::uint64_t position) {
+bool seekTo(FileBytes& file, std::uint64_t position) {
   if (position >= kSeekLimit) return false;
-  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
+  file.seek(position);
+  return true;
 }
 
-bool readPair(std::FILE* file, DwordPair& pair) {
+bool readPair(FileBytes& file, DwordPair& pair) {
   std::array<std::uint8_t, 8> bytes{};
-  if (std::fread(bytes.data(), bytes.size(), 1, file) != 1) return false;
+  if (file.read(bytes) != bytes.size()) return false;
   pair = {readDword(&bytes[0]), readDword(&bytes[4])};
   return true;
 }
 
-// Reads `count` bytes that must all be present; zero bytes count as not read.
-bool readPresent(std::FILE* file, std::uint32_t count) {
+// Passes `count` bytes that must all be present; zero bytes count as not
+// present. They are all there when the last one is, so only that one is read.
+bool readPresent(FileBytes& file, std::uint32_t count) {
   if (count == 0) return false;
-  std::array<std::uint8_t, 4096> scratch{};
-  while (count > 0) {
-    const std::size_t chunk = count < scratch.size() ? count : scratch.size();
-    if (std::fread(scratch.data(), chunk, 1, file) != 1) return false;
-    count -= static_cast<std::uint32_t>(chunk);
-  }
-  return true;
+  file.seek(file.position() + count - 1);
+  std::array<std::uint8_t, 1> last{};
+  return file.read(last) == 1;
 }
 
 // A marker record qualifies its block when the first content byte is not 0;
 // a short read still counts the bytes it got.
-bool markerQualifies(std::FILE* file) {
+bool markerQualifies(FileBytes& file) {
   std::array<std::uint8_t, 8> content{};
-  const std::size_t got = std::fread(content.data(), 1, content.size(), file);
+  const std::size_t got = file.read(content);
   return got > 0 && content[0] != 0;
 }
 
@@ -70,7 +68,7 @@ bool markerQualifies(std::FILE* file) {
 // remembering walk below must agree with.
 class LiteralRecordWalk {
  public:
-  bool recordsAreSound(std::FILE* file, std::uint32_t blockStart, std::uint32_t length) {
+  bool recordsAreSound(FileBytes& file, std::uint32_t blockStart, std::uint32_t length) {
     std::uint32_t recordStart = blockStart + kBlockRecordsStart;  // blockStart < 2^31
     bool qualified = false;
     for (bool first = true;; first = false) {
@@ -95,7 +93,7 @@ class LiteralRecordWalk {
 // many directory entries point into a block, no record head is read twice.
 class RememberingRecordWalk {
  public:
-  bool recordsAreSound(std::FILE* file, std::uint32_t blockStart, std::uint32_t length) {
+  bool recordsAreSound(FileBytes& file, std::uint32_t blockStart, std::uint32_t length) {
     const WalkEnd end = walkFrom(file, blockStart + kBlockRecordsStart);
     return end.reachesTerminator && end.qualified && end.terminatorAt - blockStart == length;
   }
@@ -113,7 +111,7 @@ class RememberingRecordWalk {
 
   // The walk's end from `start`, where the file is positioned (right after
   // the block head).
-  WalkEnd walkFrom(std::FILE* file, std::uint32_t start) {
+  WalkEnd walkFrom(FileBytes& file, std::uint32_t start) {
     std::vector<Step> steps;
     WalkEnd end;
     for (std::uint32_t position = start;; ) {
@@ -148,7 +146,7 @@ class RememberingRecordWalk {
 };
 
 template <typename RecordWalk>
-bool linkedBlockIsSound(std::FILE* file, std::uint32_t blockStart, RecordWalk& walk) {
+bool linkedBlockIsSound(FileBytes& file, std::uint32_t blockStart, RecordWalk& walk) {
   if (!seekTo(file, blockStart)) return false;
   DwordPair head;  // kind, length
   DwordPair unexamined;
@@ -161,7 +159,7 @@ bool linkedBlockIsSound(std::FILE* file, std::uint32_t blockStart, RecordWalk& w
 // Checks one directory entry whose 8-byte head has been read; `afterEntry` is
 // the position right after the whole entry.
 template <typename RecordWalk>
-bool entryIsSound(std::FILE* file, std::uint32_t entrySize, std::uint64_t afterEntry, RecordWalk& walk) {
+bool entryIsSound(FileBytes& file, std::uint32_t entrySize, std::uint64_t afterEntry, RecordWalk& walk) {
   if (entrySize < kEntryHeadSize) return false;
   DwordPair typeAndTarget;
   if (!readPair(file, typeAndTarget)) return false;
@@ -175,7 +173,7 @@ bool entryIsSound(std::FILE* file, std::uint32_t entrySize, std::uint64_t afterE
 }
 
 template <typename RecordWalk>
-bool directoryIsSound(std::FILE* file, std::uint64_t directoryStart, std::uint32_t announced, RecordWalk& walk) {
+bool directoryIsSound(FileBytes& file, std::uint64_t directoryStart, std::uint32_t announced, RecordWalk& walk) {
   std::uint64_t position = directoryStart;
   std::uint32_t counted = 0;
   for (;;) {
@@ -190,13 +188,13 @@ bool directoryIsSound(std::FILE* file, std::uint64_t directoryStart, std::uint32
 }
 
 template <typename RecordWalk>
-bool sectionIsSound(std::FILE* file, const FacilityHeader& header) {
+bool sectionIsSound(FileBytes& file, const FacilityHeader& header) {
   const std::uint32_t sectionStart = header.facilitySectionOffset();
   if (!seekTo(file, sectionStart)) return false;
   DwordPair idAndUnexamined;
   std::array<std::uint8_t, 16> leadInRest{};
   if (!readPair(file, idAndUnexamined)) return false;
-  if (std::fread(leadInRest.data(), leadInRest.size(), 1, file) != 1) return false;
+  if (file.read(leadInRest) != leadInRest.size()) return false;
   if (idAndUnexamined.first != kSectionId) return true;
   const std::uint32_t announcedEntries = readDword(&leadInRest[12]);
   RecordWalk walk;
@@ -205,11 +203,11 @@ bool sectionIsSound(std::FILE* file, const FacilityHeader& header) {
 
 }  // namespace
 
-bool validateFacilitySection(std::FILE* file, const FacilityHeader& header) {
+bool validateFacilitySection(FileBytes& file, const FacilityHeader& header) {
   return sectionIsSound<RememberingRecordWalk>(file, header);
 }
 
-bool validateFacilitySectionLiterally(std::FILE* file, const FacilityHeader& header) {
+bool validateFacilitySectionLiterally(FileBytes& file, const FacilityHeader& header) {
   return sectionIsSound<LiteralRecordWalk>(file, header);
 }
 

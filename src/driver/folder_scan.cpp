@@ -1,9 +1,7 @@
 #include "driver/folder_scan.h"
 
-#include <cstdio>
 #include <set>
 #include <string_view>
-#include <vector>
 
 #include "checks/classification.h"
 #include "checks/facility_header.h"
@@ -27,7 +25,7 @@ std::string listedName(const std::set<std::string_view>& present, const std::str
   return lowerName;
 }
 
-void examineFile(RunState& state, std::FILE* file, const std::string& name, const std::string& fullPath) {
+void examineFile(RunState& state, checks::FileBytes& file, const std::string& name, const std::string& fullPath) {
   if (checks::isFacilityFile(file, state.checks.facilityHeader)) {
     ++state.counters.facilityFiles;
     checks::classifyFacilityFile(state.checks, file, name, fullPath);
@@ -51,10 +49,9 @@ void scanFolder(RunState& state, const std::string& folder) {
     // Each entry is opened under its own name, so every file is checked once.
     FileHandle file{platform::openForReading(listing.folder + foundName)};
     if (!file) continue;
-    // One buffer for every file of the run; a default one reads the same bytes.
-    std::vector<char>& buffer = state.checks.streamBuffer;
-    (void)std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
-    examineFile(state, file.get(), name, fullPath);
+    // One window for every file of the run: its stream's own buffer stays unused.
+    checks::FileBytes bytes(file.get(), state.checks.window);
+    examineFile(state, bytes, name, fullPath);
   }
 }
 

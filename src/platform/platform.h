@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +75,12 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // Opens an existing regular file for binary reading, without denying other
 // readers or writers access; nullptr when it cannot be opened.
 std::FILE* openForReading(const std::string& path);
+
+// Reads up to `into.size()` bytes at `position` of a file opened by
+// openForReading, in one system call and without using or moving its stream:
+// how many came, 0 at the end of the file or on an error (and then `into`
+// is as it was). Fewer than asked does not by itself mean the end.
+std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into);
 
 // Opens a listing file for writing, created or emptied: only a regular file
 // or a new one, never a device or a pipe; nullptr when it cannot be opened.

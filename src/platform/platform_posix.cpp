@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/ini_text.h"
 #include "platform/platform.h"
@@ -194,6 +196,15 @@ std::FILE* openForReading(const std::string& path) {
   std::FILE* file = ::fdopen(fd, "rb");
   if (file == nullptr) ::close(fd);
   return file;
+}
+
+std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+  if (position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+  ssize_t got = 0;
+  do {
+    got = ::pread(::fileno(file), into.data(), into.size(), static_cast<off_t>(position));
+  } while (got < 0 && errno == EINTR);
+  return got < 0 ? 0 : static_cast<std::size_t>(got);
 }
 
 std::FILE* openForWriting(const std::string& path) {

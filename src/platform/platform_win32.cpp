@@ -6,6 +6,7 @@
 #include <share.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -110,6 +111,18 @@ FolderListing findBglFiles(const std::string& folder) {
 }
 
 std::FILE* openForReading(const std::string& path) { return _fsopen(path.c_str(), "rb", _SH_DENYNO); }
+
+std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  // A synchronous handle reads at the OVERLAPPED offset and waits for the bytes.
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(position);
+  at.OffsetHigh = static_cast<DWORD>(position >> 32);
+  const auto ask = static_cast<DWORD>(std::min<std::size_t>(into.size(), 0x40000000U));
+  DWORD got = 0;
+  if (handle == INVALID_HANDLE_VALUE || !ReadFile(handle, into.data(), ask, &got, &at)) return 0;
+  return got;
+}
 
 std::FILE* openForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
 
