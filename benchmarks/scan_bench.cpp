@@ -151,8 +151,8 @@ int shared(std::size_t bytes, const std::string& walk) {
   checks::FacilityHeader header;
   if (!checks::isFacilityFile(fileBytes, header)) return 2;
   const Measure measure;
-  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(fileBytes, header)
-                                       : checks::validateFacilitySection(fileBytes, header);
+  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(fileBytes, header).sound()
+                                       : checks::validateFacilitySection(fileBytes, header).sound();
   return sound ? 0 : 1;
 }
 

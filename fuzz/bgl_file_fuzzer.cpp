@@ -42,10 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   checks::FileCheckState state;
   checks::FileBytes bytes(file, state.window);
   if (checks::isFacilityFile(bytes, state.facilityHeader)) {
-    checks::classifyFacilityFile(state, bytes, "geopol07.bgl", "/fuzz/geopol07.bgl");
-    const bool afterChecksum = state.lists.formatErrorList.empty();
-    const bool fresh = checks::validateFacilitySection(bytes, state.facilityHeader);
-    if (fresh != afterChecksum) std::abort();
+    const checks::FileVerdict verdict =
+        checks::classifyFacilityFile(state, bytes, "geopol07.bgl", "/fuzz/geopol07.bgl");
+    if (verdict.section.sound() != state.lists.formatErrorList.empty()) std::abort();
+    const checks::SectionVerdict fresh = checks::validateFacilitySection(bytes, state.facilityHeader);
+    if (!(fresh == verdict.section)) std::abort();
     if (checks::validateFacilitySectionLiterally(bytes, state.facilityHeader) != fresh) std::abort();
     std::array<std::uint8_t, 5> narrowWindow{};
     checks::FileBytes narrow(file, narrowWindow);

@@ -22,12 +22,18 @@
 namespace checks {
 // Test names and failure messages show a kernel by its name.
 void PrintTo(const Crc32Kernel& kernel, std::ostream* out) { *out << kernel.name; }
+void PrintTo(SectionFault fault, std::ostream* out) { *out << "fault " << static_cast<int>(fault); }
+void PrintTo(const SectionVerdict& verdict, std::ostream* out) {
+  *out << "{fault " << static_cast<int>(verdict.fault) << ", entry " << verdict.entry << ", offset "
+       << verdict.offset << ", found " << verdict.found << ", expected " << verdict.expected << "}";
+}
 }  // namespace checks
 
 namespace {
 
 using namespace testsupport;
 using checks::FacilityHeader;
+using Fault = checks::SectionFault;
 
 // A scratch file read as the scan reads it, through a window of its own.
 class OpenBytes {
@@ -52,20 +58,25 @@ bool headerPasses(const Bytes& bytes) {
 // Runs the header test and, when it passes, the section validation; the
 // literal record walk must give the same verdict, and so must a window so
 // small that nearly every read refills it.
-bool sectionIsSound(const Bytes& bytes) {
+checks::SectionVerdict sectionVerdict(const Bytes& bytes) {
   OpenBytes file(bytes);
   FacilityHeader header;
   if (!checks::isFacilityFile(file.get(), header)) ADD_FAILURE() << "header test failed";
-  const bool verdict = checks::validateFacilitySection(file.get(), header);
-  if (checks::validateFacilitySectionLiterally(file.get(), header) != verdict) {
+  const checks::SectionVerdict verdict = checks::validateFacilitySection(file.get(), header);
+  if (!(checks::validateFacilitySectionLiterally(file.get(), header) == verdict)) {
     ADD_FAILURE() << "the literal record walk disagrees";
   }
   OpenBytes narrow(bytes, 7);
-  if (checks::validateFacilitySection(narrow.get(), header) != verdict) {
+  if (!(checks::validateFacilitySection(narrow.get(), header) == verdict)) {
     ADD_FAILURE() << "a 7-byte window changes the verdict";
   }
   return verdict;
 }
+
+bool sectionIsSound(const Bytes& bytes) { return sectionVerdict(bytes).sound(); }
+
+// The rule that failed, or None for a sound section.
+checks::SectionFault faultOf(const Bytes& bytes) { return sectionVerdict(bytes).fault; }
 
 Bytes random_bytes(std::size_t size, std::uint32_t seed) {
   std::mt19937 random(seed);
@@ -400,14 +411,14 @@ TEST(SectionValidation, OtherSectionKindsAreSoundOnceTheLeadInIsRead) {
   EXPECT_TRUE(sectionIsSound(out.bytes()));
   Bytes cut = out.bytes();
   cut.pop_back();
-  EXPECT_FALSE(sectionIsSound(cut));
+  EXPECT_EQ(faultOf(cut), Fault::ShortLeadIn);
 }
 
 TEST(SectionValidation, SectionOffsetOutsideTheFileFails) {
   ByteWriter out;
   putHeader(out, HeaderFields{.sectionOffset = 5000});
   out.fill(100, 0);
-  EXPECT_FALSE(sectionIsSound(out.bytes()));
+  EXPECT_EQ(sectionVerdict(out.bytes()), (checks::SectionVerdict{Fault::ShortLeadIn, 0, 5000}));
 }
 
 TEST(SectionValidation, EntryCountIsComparedAtTheTerminator) {
@@ -416,23 +427,28 @@ TEST(SectionValidation, EntryCountIsComparedAtTheTerminator) {
     putEntry(out, kUncheckedType, 0x1234);
     putEntry(out, kUncheckedType, 0x1234);
     putTerminator(out);
-    EXPECT_EQ(sectionIsSound(out.bytes()), announced == 2) << announced;
+    const std::uint64_t terminatorAt = 168 + 24 + 2 * 20;
+    const checks::SectionVerdict expected =
+        announced == 2 ? checks::SectionVerdict{}
+                       : checks::SectionVerdict{Fault::EntryCountNotAsAnnounced, 0, terminatorAt, 2, announced};
+    EXPECT_EQ(sectionVerdict(out.bytes()), expected) << announced;
   }
 }
 
 TEST(SectionValidation, TerminatorAndEntryHeadsMustBeExact) {
   ByteWriter withSizedTerminator = sectionStart(0);
   putTerminator(withSizedTerminator, 4);
-  EXPECT_FALSE(sectionIsSound(withSizedTerminator.bytes()));
+  EXPECT_EQ(sectionVerdict(withSizedTerminator.bytes()),
+            (checks::SectionVerdict{Fault::TerminatorSizeNotZero, 0, 192, 4, 0}));
 
   ByteWriter wrongId = sectionStart(1);
   putEntry(wrongId, kUncheckedType, 1, 12, 0x00030003);
   putTerminator(wrongId);
-  EXPECT_FALSE(sectionIsSound(wrongId.bytes()));
+  EXPECT_EQ(sectionVerdict(wrongId.bytes()), (checks::SectionVerdict{Fault::WrongEntryId, 1, 192, 0x00030003, kEntryId}));
 
   ByteWriter noTerminator = sectionStart(1);
   putEntry(noTerminator, kUncheckedType, 1);
-  EXPECT_FALSE(sectionIsSound(noTerminator.bytes()));
+  EXPECT_EQ(sectionVerdict(noTerminator.bytes()), (checks::SectionVerdict{Fault::ShortEntryHead, 2, 212}));
 }
 
 TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
@@ -442,21 +458,21 @@ TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
     putTerminator(out);
     Bytes bytes = out.bytes();
     if (cut > 0) bytes.resize(out.position() - 8 - cut);  // drop the terminator and `cut` rest bytes
-    return sectionIsSound(bytes);
+    return faultOf(bytes);
   };
-  EXPECT_FALSE(withEntrySize(8, 0));
-  EXPECT_TRUE(withEntrySize(9, 0));
-  EXPECT_FALSE(withEntrySize(4, 0));
-  EXPECT_FALSE(withEntrySize(0, 0));
-  // Rests longer than any fixed scratch area are read whole, every byte required.
-  EXPECT_TRUE(withEntrySize(8 + 100, 0));
-  EXPECT_TRUE(withEntrySize(8 + 5000, 0));
-  EXPECT_FALSE(withEntrySize(8 + 5000, 1));
+  EXPECT_EQ(withEntrySize(8, 0), Fault::ShortEntryRest);
+  EXPECT_EQ(withEntrySize(9, 0), Fault::None);
+  EXPECT_EQ(withEntrySize(4, 0), Fault::EntrySizeBelow8);
+  EXPECT_EQ(withEntrySize(0, 0), Fault::EntrySizeBelow8);
+  // Rests longer than any fixed scratch area must be present to the last byte.
+  EXPECT_EQ(withEntrySize(8 + 100, 0), Fault::None);
+  EXPECT_EQ(withEntrySize(8 + 5000, 0), Fault::None);
+  EXPECT_EQ(withEntrySize(8 + 5000, 1), Fault::ShortEntryRest);
 
   ByteWriter hugeRest = sectionStart(1);
   hugeRest.u32(kEntryId).u32(0xFFFFFFFF).u32(kUncheckedType).u32(1).fill(64, 0);
   putTerminator(hugeRest);
-  EXPECT_FALSE(sectionIsSound(hugeRest.bytes()));
+  EXPECT_EQ(faultOf(hugeRest.bytes()), Fault::ShortEntryRest);
 }
 
 TEST(SectionValidation, OffsetTypesNeedANonZeroTarget) {
@@ -464,7 +480,7 @@ TEST(SectionValidation, OffsetTypesNeedANonZeroTarget) {
     ByteWriter out = sectionStart(1);
     putEntry(out, type, 0);
     putTerminator(out);
-    EXPECT_EQ(sectionIsSound(out.bytes()), type == kUncheckedType) << std::hex << type;
+    EXPECT_EQ(faultOf(out.bytes()), type == kUncheckedType ? Fault::None : Fault::TargetOffsetZero) << std::hex << type;
   }
 }
 
@@ -487,13 +503,18 @@ BlockRecord marker16(std::uint8_t firstByte) {
 }
 
 TEST(SectionValidation, LinkedBlockNeedsAMarkerAndItsTerminatorAtTheStatedLength) {
+  // The block starts after the lead-in, one entry and the terminator.
+  constexpr std::uint64_t kBlock = 168 + 24 + 20 + 8;
   EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(1)}, 40)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(0)}, 40)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 48)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 32)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 0)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1)}, 40, 2)));
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({BlockRecord{kPlainRecordId, Bytes(16, 1), {}}}, 40)));
+  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(0)}, 40)),
+            (checks::SectionVerdict{Fault::NoQualifyingMarker, 1, kBlock}));
+  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 48)),
+            (checks::SectionVerdict{Fault::TerminatorNotAtBlockLength, 1, kBlock + 40, 40, 48}));
+  EXPECT_EQ(faultOf(fileWithBlock({marker16(1)}, 32)), Fault::TerminatorNotAtBlockLength);
+  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 0)), (checks::SectionVerdict{Fault::BlockLengthZero, 1, kBlock}));
+  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 40, 2)),
+            (checks::SectionVerdict{Fault::WrongBlockKind, 1, kBlock, 2, 1}));
+  EXPECT_EQ(faultOf(fileWithBlock({BlockRecord{kPlainRecordId, Bytes(16, 1), {}}}, 40)), Fault::NoQualifyingMarker);
 }
 
 TEST(SectionValidation, AMarkerAnywhereBeforeTheTerminatorQualifiesTheBlock) {
@@ -505,41 +526,45 @@ TEST(SectionValidation, AMarkerAnywhereBeforeTheTerminatorQualifiesTheBlock) {
 
 TEST(SectionValidation, TruncationInsideTheBlockFails) {
   Bytes bytes = fileWithBlock({marker16(1)});
+  // Cut into the terminator record, the marker's content or its head: a
+  // record head that cannot be read each time.
   for (std::size_t cut = 1; cut <= 8 + 24; ++cut) {
-    EXPECT_FALSE(sectionIsSound(Bytes(bytes.begin(), bytes.end() - static_cast<long>(cut)))) << cut;
+    EXPECT_EQ(faultOf(Bytes(bytes.begin(), bytes.end() - static_cast<long>(cut))), Fault::ShortRecordHead) << cut;
   }
 }
 
 TEST(SectionValidation, RecordSizeThatWrapsEndsWithZero) {
   for (std::uint32_t size : {0xFFFFFFF8U, 0xFFFFFFF0U, 0xFFFFFF00U, 0x80000000U}) {
     BlockRecord hostile{kPlainRecordId, Bytes(8, 0), size};
-    EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1), hostile}, 1000))) << std::hex << size;
+    EXPECT_EQ(faultOf(fileWithBlock({marker16(1), hostile}, 1000)),
+              size == 0x80000000U ? Fault::BeyondSeekLimit : Fault::WalkNotForward)
+        << std::hex << size;
   }
 }
 
 TEST(SectionValidation, PositionsFromTwoGigabytesOnFail) {
   ByteWriter farSection;
   putHeader(farSection, HeaderFields{.sectionOffset = 0x80000000});
-  EXPECT_FALSE(sectionIsSound(farSection.bytes()));
+  EXPECT_EQ(sectionVerdict(farSection.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 0, 0x80000000}));
 
   ByteWriter farBlock = sectionStart(1);
   putEntry(farBlock, kLinkedBlockType, 0xFFFFFFF0);
   putTerminator(farBlock);
-  EXPECT_FALSE(sectionIsSound(farBlock.bytes()));
+  EXPECT_EQ(sectionVerdict(farBlock.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 1, 0xFFFFFFF0}));
 
   // A record size that sends the walk to 2 GiB needs a seek there.
   BlockRecord farJump{kPlainRecordId, Bytes(8, 0), 0x7FFFFF00};
-  EXPECT_FALSE(sectionIsSound(fileWithBlock({marker16(1), farJump}, 1000)));
+  EXPECT_EQ(faultOf(fileWithBlock({marker16(1), farJump}, 1000)), Fault::BeyondSeekLimit);
 }
 
 TEST(SectionValidation, ManyEntriesIntoOneBlockGetTheVerdictOfTheLiteralWalk) {
   EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(300, 300, 0)));
   EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(300, 300, 299)));
-  EXPECT_FALSE(sectionIsSound(sharedBlockFacilityFile(300, 300, std::nullopt)));
+  EXPECT_EQ(sectionVerdict(sharedBlockFacilityFile(300, 300, std::nullopt)).entry, 1U);
   EXPECT_TRUE(sectionIsSound(sharedBlockFacilityFile(1, 1, 0)));
   Bytes cut = sharedBlockFacilityFile(50, 50, 25);
   cut.resize(cut.size() - 4);  // the terminator record cut short
-  EXPECT_FALSE(sectionIsSound(cut));
+  EXPECT_EQ(faultOf(cut), Fault::ShortRecordHead);
 }
 
 // Entries whose blocks start inside another block's records share its walk:
@@ -576,7 +601,7 @@ TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {
   const std::size_t blockB = putLinkedBlock(out, {markerRecord(2)});
   out.at(first + 12).u32(static_cast<std::uint32_t>(blockA));
   out.at(first + 32).u32(static_cast<std::uint32_t>(blockB));
-  EXPECT_FALSE(sectionIsSound(out.bytes()));
+  EXPECT_EQ(sectionVerdict(out.bytes()), (checks::SectionVerdict{Fault::TargetOffsetZero, 3, first + 40}));
   out.at(first + 52).u32(1);
   EXPECT_TRUE(sectionIsSound(out.bytes()));
 }
@@ -587,7 +612,7 @@ TEST(SectionValidation, WorksAfterTheChecksumPassLeftTheFileAtItsEnd) {
   ASSERT_TRUE(checks::isFacilityFile(file.get(), header));
   checks::fileCrc32(file.get());
   ASSERT_EQ(file.get().nextBlock().size(), 0U);
-  EXPECT_TRUE(checks::validateFacilitySection(file.get(), header));
+  EXPECT_TRUE(checks::validateFacilitySection(file.get(), header).sound());
 }
 
 // ---------------------------------------------------------------- classification

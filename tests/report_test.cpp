@@ -70,8 +70,8 @@ TEST_F(Listing, CleanRunWritesTheTwoTexts) {
 }
 
 TEST_F(Listing, FormatErrorsOnly) {
-  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\a.bgl", false});
-  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl", true});
+  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\a.bgl", false, {}});
+  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl", true, {}});
   const auto outcome = write();
   EXPECT_TRUE(outcome.anyBad);
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
@@ -82,7 +82,7 @@ TEST_F(Listing, FormatErrorsOnly) {
 }
 
 TEST_F(Listing, ChecksumErrorsOnly) {
-  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true});
+  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true, {}});
   EXPECT_TRUE(write().anyBad);
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kNoFormatErrors +
                            expected::kChecksumExplanation + "/fs/geopol07.bgl  (Stock file)\r\n");
@@ -90,8 +90,8 @@ TEST_F(Listing, ChecksumErrorsOnly) {
 }
 
 TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
-  lists.formatErrorList.prepend({"/fs/way001.bgl", true});
-  lists.checksumErrorList.prepend({"/fs/way001.bgl", true});
+  lists.formatErrorList.prepend({"/fs/way001.bgl", true, {}});
+  lists.checksumErrorList.prepend({"/fs/way001.bgl", true, {}});
   write();
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
                            "/fs/way001.bgl  (Stock file)\r\n\r\n" + expected::kChecksumExplanation +
@@ -100,7 +100,7 @@ TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
 
 TEST_F(Listing, ListingThatCannotBeCreatedIsReportedAndTheVerdictStillFollows) {
   fs::create_directory(listingPath());  // a folder stands where the file would go
-  lists.formatErrorList.prepend({"/fs/x.bgl", false});
+  lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
   const auto outcome = write();
   EXPECT_FALSE(outcome.created);
   EXPECT_TRUE(outcome.anyBad);
@@ -116,7 +116,7 @@ TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
 }
 
 TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
-  lists.formatErrorList.prepend({"/fs/x.bgl", false});
+  lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
   const auto outcome = report::writeListing("", lists, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") + expected::kVerdictBad);

@@ -2,20 +2,34 @@
 
 #include <cstdint>
 #include <forward_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "checks/crc32.h"
 #include "checks/facility_header.h"
+#include "checks/section_validation.h"
 
 namespace checks {
 
-// One file that failed a check: the full path exactly as it was opened, and
-// whether its name is one that FS2002 ships.
+// The CRC-32 of a stock file against its reference value.
+struct ChecksumComparison {
+  std::uint32_t computed = 0;
+  std::uint32_t expected = 0;
+
+  bool matches() const { return computed == expected; }
+};
+
+// One file that failed a check: the full path exactly as it was opened,
+// whether its name is one that FS2002 ships, and why it failed: the section
+// validation's verdict in the format error list, the checksums in the
+// checksum error list.
 struct BadFileRecord {
   std::string path;
   bool isStock = false;
+  std::variant<SectionVerdict, ChecksumComparison> reason;
 };
 
 // Bad files, newest first: a record found later stands before earlier ones.
@@ -48,11 +62,20 @@ struct FileCheckState {
   BadFileLists lists;
 };
 
+// What the checks found in one facility file.
+struct FileVerdict {
+  bool isStock = false;
+  std::optional<ChecksumComparison> checksum;  // only for a name with a reference value
+  SectionVerdict section;
+
+  bool bad() const { return !section.sound() || (checksum && !checksum->matches()); }
+};
+
 // Runs the checks on one open facility file whose header is in
 // `state.facilityHeader`: the checksum comparison for stock files with a
 // reference value, then the section validation; each failure prepends a
 // record of `fullPath` to its list. `name` is the lower-cased file name.
-void classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
+FileVerdict classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
                           std::string_view fullPath);
 
 }  // namespace checks

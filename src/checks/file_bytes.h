@@ -9,6 +9,9 @@
 
 namespace checks {
 
+// How much a read brings that jumps away from the window.
+inline constexpr std::size_t kJumpReadSize = 4096;
+
 // The bytes of one open file as the checks read them: a position that seeks
 // move without a system call, and one window of the file's bytes that reads
 // are served from. The window is read again, in one positioned read, only
