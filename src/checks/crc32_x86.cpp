@@ -44,11 +44,13 @@ constexpr FoldConstants kFold128 = foldBy(128);
 constexpr FoldConstants kFold256 = foldBy(256);
 constexpr FoldConstants kFold384 = foldBy(384);
 constexpr FoldConstants kFold512 = foldBy(512);
+constexpr FoldConstants kFold768 = foldBy(768);
 constexpr FoldConstants kFold1024 = foldBy(1024);
 constexpr FoldConstants kFold1536 = foldBy(1536);
 constexpr FoldConstants kFold2048 = foldBy(2048);
 
 #define TRAWLEX_CLMUL_TARGET __attribute__((target("pclmul,ssse3")))
+#define TRAWLEX_VPCLMUL256_TARGET __attribute__((target("pclmul,ssse3,avx2,vpclmulqdq")))
 #define TRAWLEX_VPCLMUL_TARGET __attribute__((target("pclmul,ssse3,avx512f,avx512bw,vpclmulqdq")))
 
 TRAWLEX_CLMUL_TARGET __m128i constants128(FoldConstants k) {
@@ -109,6 +111,49 @@ TRAWLEX_CLMUL_TARGET std::uint32_t crc32Clmul(std::uint32_t crc, const std::uint
   return crc32Slicing16(finish128(x, swap), p, size);
 }
 
+TRAWLEX_VPCLMUL256_TARGET __m256i constants256(FoldConstants k) { return _mm256_broadcastsi128_si256(constants128(k)); }
+
+TRAWLEX_VPCLMUL256_TARGET __m256i load256(const std::uint8_t* p, __m256i swap) {
+  return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), swap);
+}
+
+TRAWLEX_VPCLMUL256_TARGET __m256i fold256(__m256i y, __m256i k) {
+  return _mm256_xor_si256(_mm256_clmulepi64_epi128(y, k, 0x00), _mm256_clmulepi64_epi128(y, k, 0x11));
+}
+
+// The two 128-bit lanes of `y`, 16 bytes apart, folded into one.
+TRAWLEX_VPCLMUL256_TARGET __m128i lanesTo128(__m256i y) {
+  return _mm_xor_si128(fold128(_mm256_castsi256_si128(y), constants128(kFold128)), _mm256_extracti128_si256(y, 1));
+}
+
+// The same folding with 256-bit registers (two pieces each), for processors
+// that multiply 256 bits at a time without AVX-512.
+TRAWLEX_VPCLMUL256_TARGET std::uint32_t crc32Vpclmul256(std::uint32_t crc, const std::uint8_t* p, std::size_t size) {
+  if (size < 128) return crc32Clmul(crc, p, size);
+  const __m256i swap = _mm256_broadcastsi128_si256(byteSwapMask());
+  const __m256i first = _mm256_set_epi32(0, 0, 0, 0, static_cast<int>(crc), 0, 0, 0);
+  __m256i y0 = _mm256_xor_si256(load256(p, swap), first);
+  __m256i y1 = load256(p + 32, swap);
+  __m256i y2 = load256(p + 64, swap);
+  __m256i y3 = load256(p + 96, swap);
+  p += 128;
+  size -= 128;
+  const __m256i k1024 = constants256(kFold1024);
+  for (; size >= 128; p += 128, size -= 128) {
+    y0 = _mm256_xor_si256(fold256(y0, k1024), load256(p, swap));
+    y1 = _mm256_xor_si256(fold256(y1, k1024), load256(p + 32, swap));
+    y2 = _mm256_xor_si256(fold256(y2, k1024), load256(p + 64, swap));
+    y3 = _mm256_xor_si256(fold256(y3, k1024), load256(p + 96, swap));
+  }
+  __m256i y = _mm256_xor_si256(_mm256_xor_si256(fold256(y0, constants256(kFold768)), fold256(y1, constants256(kFold512))),
+                               _mm256_xor_si256(fold256(y2, constants256(kFold256)), y3));
+  const __m256i k256 = constants256(kFold256);
+  for (; size >= 32; p += 32, size -= 32) y = _mm256_xor_si256(fold256(y, k256), load256(p, swap));
+  const __m128i swap128 = byteSwapMask();
+  const __m128i x = foldSingles(lanesTo128(y), p, size, swap128);
+  return crc32Slicing16(finish128(x, swap128), p, size);
+}
+
 TRAWLEX_VPCLMUL_TARGET __m512i constants512(FoldConstants k) { return _mm512_broadcast_i32x4(constants128(k)); }
 
 TRAWLEX_VPCLMUL_TARGET __m512i load512(const std::uint8_t* p, __m512i swap) {
@@ -157,10 +202,18 @@ TRAWLEX_VPCLMUL_TARGET std::uint32_t crc32Vpclmul(std::uint32_t crc, const std::
 
 bool hasClmul() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3"); }
 
+// GCC for Windows does not align the stack for spilled 256- and 512-bit
+// registers (GCC bug 54412), so the wide kernels stay off there.
+bool hasVpclmul256() {
+#if defined(_WIN32)
+  return false;
+#else
+  return hasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+#endif
+}
+
 bool hasVpclmul() {
 #if defined(_WIN32)
-  // GCC for Windows does not align the stack for spilled 512-bit registers
-  // (GCC bug 54412), so the wide kernel stays off there.
   return false;
 #else
   return hasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -173,6 +226,7 @@ bool hasVpclmul() {
 std::vector<Crc32Kernel> hardwareCrc32Kernels() {
   std::vector<Crc32Kernel> kernels;
   if (hasClmul()) kernels.push_back({"pclmul", crc32Clmul});
+  if (hasVpclmul256()) kernels.push_back({"vpclmul256", crc32Vpclmul256});
   if (hasVpclmul()) kernels.push_back({"vpclmul", crc32Vpclmul});
   return kernels;
 }
