@@ -38,14 +38,34 @@ std::vector<std::string> areaSectionNames() {
   return sections;
 }
 
+namespace {
+
+// Scans the folder of one area that has a Local value and tells what it held.
+report::AreaSummary scanArea(RunState& state, unsigned number, const std::string& local) {
+  const auto folder = sceneryFolderPath(state.paths, state.hostFolder, local);
+  report::AreaSummary area{number, folder.value_or(local), false, 0, 0};
+  if (!folder) return area;
+  const ScanCounters before = state.counters;
+  scanFolder(state, *folder);
+  area.allFiles = state.counters.allFiles - before.allFiles;
+  area.facilityFiles = state.counters.facilityFiles - before.facilityFiles;
+  // Only the explanation asks, so a plain run makes no extra system call.
+  if (state.explain) area.exists = platform::pathExists(folder->substr(0, folder->size() - 1));
+  return area;
+}
+
+}  // namespace
+
 void scanSceneryAreas(RunState& state) {
   state.counters = ScanCounters{};
+  state.areas.clear();
   const std::string configPath = state.hostFolder + platform::pathSeparator() + kSceneryConfig;
   // A configuration path too long to open reads like a missing Scenery.cfg.
   if (fitsPathLimit(configPath)) {
-    for (const std::string& local : platform::profileValues(configPath, areaSectionNames(), kLocalKey)) {
-      if (local.empty()) continue;
-      if (const auto folder = sceneryFolderPath(state.paths, state.hostFolder, local)) scanFolder(state, *folder);
+    const std::vector<std::string> locals = platform::profileValues(configPath, areaSectionNames(), kLocalKey);
+    for (unsigned area = kFirstArea; area <= kLastArea && area - kFirstArea < locals.size(); ++area) {
+      const std::string& local = locals[area - kFirstArea];
+      if (!local.empty()) state.areas.push_back(scanArea(state, area, local));
     }
   }
   state.console.print(report::kAreaWalkEnd);

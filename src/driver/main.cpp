@@ -1,13 +1,18 @@
+#include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "driver/run.h"
 #include "platform/platform.h"
 
-int main() {
+int main(int argc, char** argv) {
   const bool terminal = platform::prepareStandardOutput();
   report::TextOut console(stdout, terminal);
   driver::RunState state(console);
-  const driver::RunOutcome outcome = driver::runScan(state);
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  const driver::CommandLine command = driver::readCommandLine(arguments, platform::isExistingFile);
+  const driver::RunOutcome outcome = driver::runProgram(state, command);
   // Nothing is left to tell the user about a console that cannot be written.
   (void)std::fflush(stdout);
   return driver::exitStatusOf(outcome);

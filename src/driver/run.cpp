@@ -5,6 +5,7 @@
 
 #include "driver/area_walk.h"
 #include "driver/host_folder.h"
+#include "driver/named_files.h"
 #include "driver/path_text.h"
 #include "platform/platform.h"
 #include "report/listing.h"
@@ -23,6 +24,7 @@ RunOutcome scanAndReport(RunState& state, const std::optional<std::string>& ownF
   const std::string listingPath =
       ownFolder ? *ownFolder + platform::pathSeparator() + report::kListingFileName : std::string();
   const report::ListingOutcome listing = report::writeListing(listingPath, state.checks.lists, state.console);
+  if (state.explain) report::printExplanation(state.console, state.areas, state.checks.lists);
   if (!listing.created) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
 }
@@ -61,8 +63,31 @@ RunOutcome runScan(RunState& state) {
   return outcome;
 }
 
+RunOutcome runProgram(RunState& state, const CommandLine& command) {
+  switch (command.form) {
+    case CommandLine::Form::Help:
+      state.console.print(report::formatText(report::kVersionLine, report::kVersion) + report::kUsage);
+      return RunOutcome::Answered;
+    case CommandLine::Form::Version:
+      state.console.print(report::formatText(report::kVersionLine, report::kVersion));
+      return RunOutcome::Answered;
+    case CommandLine::Form::Files: {
+      state.console.print(report::formatText(report::kBanner, report::kVersion));
+      const RunOutcome outcome = checkNamedFiles(state, command.files);
+      state.console.print(report::kPressEnter);
+      waitForEnter();
+      return outcome;
+    }
+    case CommandLine::Form::Scan:
+      break;
+  }
+  state.explain = command.explain;
+  return runScan(state);
+}
+
 int exitStatusOf(RunOutcome outcome) {
   switch (outcome) {
+    case RunOutcome::Answered: return 0;
     case RunOutcome::NoBadFiles: return 0;
     case RunOutcome::BadFilesFound: return 1;
     case RunOutcome::Failed: return 2;

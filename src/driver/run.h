@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "checks/classification.h"
+#include "driver/command_line.h"
 #include "driver/path_text.h"
 #include "platform/platform.h"
+#include "report/explanation.h"
 #include "report/text_out.h"
 
 namespace driver {
@@ -25,17 +28,26 @@ struct RunState {
   std::string hostFolder;  // empty: no FS2002 installation found
   ScanCounters counters;
   checks::FileCheckState checks;
+  bool explain = false;                    // the scan tells what it scanned and why files failed
+  std::vector<report::AreaSummary> areas;  // each area scanned, in order
 };
 
 enum class RunOutcome {
-  NoBadFiles,     // the scan found nothing wrong
+  Answered,       // --help or --version
+  NoBadFiles,     // the checks found nothing wrong
   BadFilesFound,  // at least one file stands in the listing
   Failed,         // no FS2002 folder, or no listing file could be written
 };
 
-// The whole run: banner, host folder, scan, listing and verdict, then the
-// ENTER prompt, which waits for one line of standard input or its end.
+// The whole run: banner, host folder, scan, listing and verdict (and with
+// `state.explain` the explanation), then the ENTER prompt, which waits for
+// one line of standard input or its end.
 RunOutcome runScan(RunState& state);
+
+// What the command line asks for: the scan, the checks of the named files
+// (banner, a paragraph for each, the ENTER prompt), or the usage text or the
+// version, which end the run at once.
+RunOutcome runProgram(RunState& state, const CommandLine& command);
 
 // The process exit status that reports `outcome`: 0, 1 or 2.
 int exitStatusOf(RunOutcome outcome);

@@ -47,6 +47,9 @@ std::optional<std::string> registryText(const SystemPaths& paths, const char* ke
 // True when a file or folder of that name exists.
 bool pathExists(const std::string& path);
 
+// True when `path` names an existing file that is not a folder.
+bool isExistingFile(const std::string& path);
+
 // The value of `key` in each of `sections` of the INI file at `filePath`,
 // read once, each at most 999 characters; empty where the file, the section
 // or the key is missing. Only a regular file is read.

@@ -162,6 +162,11 @@ bool pathExists(const std::string& path) {
   return !path.empty() && ::stat(spellingOnDisk(path).c_str(), &info) == 0;
 }
 
+bool isExistingFile(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
                                        const std::string& key) {
   ProfileScan scan(sections, key);

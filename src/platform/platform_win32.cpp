@@ -78,6 +78,11 @@ bool pathExists(const std::string& path) {
   return true;
 }
 
+bool isExistingFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
                                        const std::string& key) {
   // The system's reader keeps the file it read last, so asking once per

@@ -47,4 +47,71 @@ inline constexpr const char* kVerdictBadFiles =
     "Refer to listing file %s for the name of the bad file(s)\n\n";
 inline constexpr const char* kVerdictClean = "\nNo bad facility BGL files were detected.\n";
 
+// The command line's own forms.
+inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version %s\n";
+inline constexpr const char* kUsage =
+    "\n"
+    "Usage: trawlex [--explain]\n"
+    "       trawlex FILE...\n"
+    "       trawlex --help | --version\n"
+    "\n"
+    "Without a FILE, finds FS2002, checks the facility BGL files of every scenery\n"
+    "area in its Scenery.cfg and names the bad ones in FileList.txt beside the\n"
+    "program. With --explain it also shows, after the verdict, each area it\n"
+    "scanned and why each bad file failed.\n"
+    "Given the paths of files, it checks those files only, tells what it found in\n"
+    "each and writes no FileList.txt.\n"
+    "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\n"
+    "(no FS2002 folder, no listing written, a named file that cannot be opened).\n";
+
+// The explanation that --explain adds after the verdict.
+inline constexpr const char* kExplainAreasHeading = "\nScenery areas scanned:\n";
+inline constexpr const char* kExplainArea = "  Area.%03u  %s  %d .bgl file(s), %d facility file(s)\n";
+inline constexpr const char* kExplainMissingArea = "  Area.%03u  %s  folder does not exist\n";
+inline constexpr const char* kExplainNoAreas = "  none\n";
+inline constexpr const char* kExplainBadFilesHeading = "\nWhy each bad file failed:\n";
+
+// A paragraph for each file named on the command line.
+inline constexpr const char* kNamedFilePath = "%s\n";
+inline constexpr const char* kNamedFileCannotOpen = "  ERROR: Can't open this file\n";
+inline constexpr const char* kNamedFileNotFacility = "  Not a facility BGL file %s: nothing to check\n";
+inline constexpr const char* kNamedFileFacility = "  Facility BGL file %s\n";
+inline constexpr const char* kNamedFileEnd = "\n";
+
+// Why a file passed or failed, in the explanation and the paragraphs.
+inline constexpr const char* kChecksumAsExpected = "  Checksum %08X, as expected\n";
+inline constexpr const char* kChecksumAbnormal = "  Abnormal checksum: %08X, expected %08X\n";
+inline constexpr const char* kSectionSound = "  No format errors\n";
+inline constexpr const char* kFormatError = "  Format error: %s%s%s\n";  // rule, numbers, place
+inline constexpr const char* kPlaceInEntry = " (directory entry %u, file offset %s)";
+inline constexpr const char* kPlace = " (file offset %s)";
+
+// Each rule of the facility section in plain words, in the order of
+// checks::SectionFault, with the two numbers it compares where it compares
+// two (shown in hexadecimal where `hex`).
+struct SectionFaultText {
+  const char* rule;
+  const char* numbers;
+  bool hex;
+};
+inline constexpr SectionFaultText kSectionFaultTexts[] = {
+    {"none", nullptr, false},
+    {"the section's lead-in is cut short", nullptr, false},
+    {"a directory entry's head is cut short", nullptr, false},
+    {"a directory entry is cut short of its type, target offset or the size it announces", nullptr, false},
+    {"a linked block's head is cut short", nullptr, false},
+    {"a block record's head is cut short", nullptr, false},
+    {"wrong directory entry identifier", ", %s found, %s expected", true},
+    {"directory entry size below 8", ", %s found, at least %s expected", false},
+    {"target offset 0 in an entry that must point somewhere", nullptr, false},
+    {"wrong linked block kind", ", %s found, %s expected", true},
+    {"linked block of length 0", nullptr, false},
+    {"block terminator not at the block's length", ", terminator at block +%s, block length %s", false},
+    {"no marker record with content before the block's terminator", nullptr, false},
+    {"directory terminator with a size other than 0", ", size %s found, %s expected", false},
+    {"entry count not as announced", ", %s entries counted, %s announced", false},
+    {"a block record whose size would move the walk back or not at all", nullptr, false},
+    {"a position from 2 GiB on, beyond what a seek reaches", nullptr, false},
+};
+
 }  // namespace report

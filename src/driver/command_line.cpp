@@ -1,0 +1,42 @@
+#include "driver/command_line.h"
+
+#include <algorithm>
+
+namespace driver {
+
+namespace {
+
+constexpr const char* kHelpOption = "--help";
+constexpr const char* kVersionOption = "--version";
+constexpr const char* kExplainOption = "--explain";
+
+bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
+
+CommandLine formOnly(CommandLine::Form form) {
+  CommandLine command;
+  command.form = form;
+  return command;
+}
+
+}  // namespace
+
+CommandLine readCommandLine(const std::vector<std::string>& arguments,
+                            bool (*isExistingFile)(const std::string&)) {
+  CommandLine command;
+  for (const std::string& argument : arguments) {
+    if (argument == kHelpOption) return formOnly(CommandLine::Form::Help);
+    if (argument == kVersionOption) return formOnly(CommandLine::Form::Version);
+  }
+  for (const std::string& argument : arguments) {
+    if (!isOption(argument)) command.files.push_back(argument);
+  }
+  if (std::any_of(command.files.begin(), command.files.end(), isExistingFile)) {
+    command.form = CommandLine::Form::Files;
+    return command;
+  }
+  command.files.clear();
+  command.explain = std::find(arguments.begin(), arguments.end(), kExplainOption) != arguments.end();
+  return command;
+}
+
+}  // namespace driver

@@ -1,0 +1,107 @@
+#include "report/explanation.h"
+
+#include <iterator>
+#include <unordered_map>
+#include <utility>
+#include <variant>
+
+#include "report/texts.h"
+
+namespace report {
+
+namespace {
+
+static_assert(std::size(kSectionFaultTexts) == static_cast<std::size_t>(checks::SectionFault::BeyondSeekLimit) + 1,
+              "one text for each rule of the facility section");
+
+// An offset or identifier as 0x and at least eight hexadecimal digits.
+std::string hexText(std::uint64_t value) {
+  std::string digits;
+  for (int shift = 60; shift >= 0; shift -= 4) {
+    const auto digit = static_cast<unsigned>((value >> shift) & 0xF);
+    if (digit != 0 || !digits.empty() || shift < 32) digits += "0123456789ABCDEF"[digit];
+  }
+  return "0x" + digits;
+}
+
+std::string numberText(std::uint64_t value, bool hex) { return hex ? hexText(value) : std::to_string(value); }
+
+std::string checksumText(const checks::ChecksumComparison& checksum) {
+  if (checksum.matches()) return formatText(kChecksumAsExpected, static_cast<unsigned>(checksum.computed));
+  return formatText(kChecksumAbnormal, static_cast<unsigned>(checksum.computed),
+                    static_cast<unsigned>(checksum.expected));
+}
+
+std::string reasonText(const std::variant<checks::SectionVerdict, checks::ChecksumComparison>& reason) {
+  if (const auto* section = std::get_if<checks::SectionVerdict>(&reason)) return formatErrorText(*section);
+  return checksumText(std::get<checks::ChecksumComparison>(reason));
+}
+
+std::string stockLabel(bool isStock) { return isStock ? kStockFileLabel : kAddOnFileLabel; }
+
+void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
+  console.print(kExplainAreasHeading);
+  if (areas.empty()) console.print(kExplainNoAreas);
+  for (const AreaSummary& area : areas) {
+    console.print(area.exists ? formatText(kExplainArea, area.number, area.folder.c_str(), area.allFiles,
+                                           area.facilityFiles)
+                              : formatText(kExplainMissingArea, area.number, area.folder.c_str()));
+  }
+}
+
+// The bad files once each, in the listing's order (format errors first, then
+// checksums), each with the reasons of every record it has.
+void printBadFiles(TextOut& console, const checks::BadFileLists& lists) {
+  std::vector<std::pair<std::string, std::string>> files;  // heading, reasons
+  std::unordered_map<std::string, std::size_t> indexOfPath;
+  for (const checks::BadFileList* list : {&lists.formatErrorList, &lists.checksumErrorList}) {
+    for (const checks::BadFileRecord& record : *list) {
+      const auto [place, isNew] = indexOfPath.try_emplace(record.path, files.size());
+      if (isNew) {
+        files.emplace_back(formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock).c_str()), "");
+      }
+      files[place->second].second += reasonText(record.reason);
+    }
+  }
+  if (files.empty()) return;
+  console.print(kExplainBadFilesHeading);
+  for (const auto& [heading, reasons] : files) console.print(heading + reasons);
+}
+
+}  // namespace
+
+std::string formatErrorText(const checks::SectionVerdict& verdict) {
+  const SectionFaultText& text = kSectionFaultTexts[static_cast<std::size_t>(verdict.fault)];
+  std::string numbers;
+  if (text.numbers != nullptr) {
+    numbers = formatText(text.numbers, numberText(verdict.found, text.hex).c_str(),
+                         numberText(verdict.expected, text.hex).c_str());
+  }
+  const std::string offset = hexText(verdict.offset);
+  const std::string place =
+      verdict.entry > 0 ? formatText(kPlaceInEntry, static_cast<unsigned>(verdict.entry), offset.c_str())
+                        : formatText(kPlace, offset.c_str());
+  return formatText(kFormatError, text.rule, numbers.c_str(), place.c_str());
+}
+
+void printExplanation(TextOut& console, const std::vector<AreaSummary>& areas, const checks::BadFileLists& lists) {
+  printAreas(console, areas);
+  printBadFiles(console, lists);
+}
+
+void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result) {
+  std::string paragraph = formatText(kNamedFilePath, path.c_str());
+  const std::string label = stockLabel(result.verdict.isStock);
+  if (!result.opened) {
+    paragraph += kNamedFileCannotOpen;
+  } else if (!result.facility) {
+    paragraph += formatText(kNamedFileNotFacility, label.c_str());
+  } else {
+    paragraph += formatText(kNamedFileFacility, label.c_str());
+    if (result.verdict.checksum) paragraph += checksumText(*result.verdict.checksum);
+    paragraph += result.verdict.section.sound() ? std::string(kSectionSound) : formatErrorText(result.verdict.section);
+  }
+  console.print(paragraph + kNamedFileEnd);
+}
+
+}  // namespace report

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "checks/classification.h"
+#include "report/text_out.h"
+
+namespace report {
+
+// One scenery area that the scan visited.
+struct AreaSummary {
+  unsigned number = 0;
+  std::string folder;  // the folder as built; the Local value where none could be built
+  bool exists = false;
+  std::int32_t allFiles = 0;
+  std::int32_t facilityFiles = 0;
+};
+
+// What became of one file named on the command line.
+struct NamedFileResult {
+  bool opened = false;
+  bool facility = false;       // it passed the header test
+  checks::FileVerdict verdict;  // the checks' findings for a facility file; isStock always
+};
+
+// The block that --explain adds after the verdict: each area scanned, then
+// each bad file with the reason of every check it failed.
+void printExplanation(TextOut& console, const std::vector<AreaSummary>& areas, const checks::BadFileLists& lists);
+
+// The paragraph of one file named on the command line.
+void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result);
+
+// The line that tells why a section failed its validation.
+std::string formatErrorText(const checks::SectionVerdict& verdict);
+
+}  // namespace report
