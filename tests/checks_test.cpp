@@ -606,6 +606,14 @@ TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {
   EXPECT_TRUE(sectionIsSound(out.bytes()));
 }
 
+TEST(SectionValidation, EachRuleBreakingFileBreaksItsOwnRule) {
+  const std::vector<Bytes> files = filesBreakingEachRule();
+  ASSERT_EQ(files.size(), static_cast<std::size_t>(Fault::BeyondSeekLimit));
+  for (std::size_t rule = 1; rule <= files.size(); ++rule) {
+    EXPECT_EQ(faultOf(files[rule - 1]), static_cast<Fault>(rule)) << "file " << rule - 1;
+  }
+}
+
 TEST(SectionValidation, WorksAfterTheChecksumPassLeftTheFileAtItsEnd) {
   OpenBytes file(soundFacilityFile());
   FacilityHeader header;

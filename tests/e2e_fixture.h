@@ -35,9 +35,10 @@ inline bool windowsBuild() { return platform::pathSeparator() == '\\'; }
 
 class EndToEnd : public ::testing::Test {
  protected:
-  ProgramRun run(Input input = Input::Closed) {
+  ProgramRun run(Input input = Input::Closed) { return runWithArguments({}, input); }
+  ProgramRun runWithArguments(const std::vector<std::string>& arguments, Input input = Input::Closed) {
     const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
-    return runProgram(program, temp.path(), input, {}, isolatedEnvironment());
+    return runProgram(program, temp.path(), input, {}, isolatedEnvironment(), arguments);
   }
   // On Linux, no Wine prefix of the machine's user: the run sees only the test's files.
   std::vector<std::string> isolatedEnvironment() const {

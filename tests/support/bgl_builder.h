@@ -92,6 +92,15 @@ Bytes faultyFacilityFile();
 Bytes sharedBlockFacilityFile(std::uint32_t entries, std::uint32_t records,
                               std::optional<std::uint32_t> markerAt = 0);
 
+// Facility files that each break one rule of the section validation, in the
+// order of its rules: the lead-in, an entry head, an entry's rest and a block
+// head cut short, a record head cut short, a wrong entry identifier, an
+// entry size below 8, target offset 0, a wrong block kind, block length 0,
+// the terminator not at the block's length, no qualifying marker, a
+// directory terminator with a size, the entry count, a record size that
+// walks back, a section offset from 2 GiB on.
+std::vector<Bytes> filesBreakingEachRule();
+
 // A file of `size` bytes that is no facility file (its header marker is 0).
 Bytes plainBglFile(std::size_t size);
 

@@ -38,4 +38,26 @@ inline constexpr const char* kChecksumExplanation =
     "they may be corrupt on the CD. You should try to get a replacement copy from\r\n"
     "somewhere else\r\n\r\n";
 
+
+// The command line's own forms, typed again in the same way.
+inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version " TRAWLEX_VERSION "\r\n";
+inline constexpr const char* kUsage =
+    "\r\n"
+    "Usage: trawlex [--explain]\r\n"
+    "       trawlex FILE...\r\n"
+    "       trawlex --help | --version\r\n"
+    "\r\n"
+    "Without a FILE, finds FS2002, checks the facility BGL files of every scenery\r\n"
+    "area in its Scenery.cfg and names the bad ones in FileList.txt beside the\r\n"
+    "program. With --explain it also shows, after the verdict, each area it\r\n"
+    "scanned and why each bad file failed.\r\n"
+    "Given the paths of files, it checks those files only, tells what it found in\r\n"
+    "each and writes no FileList.txt.\r\n"
+    "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\r\n"
+    "(no FS2002 folder, no listing written, a named file that cannot be opened).\r\n";
+inline constexpr const char* kAreasHeading = "\r\nScenery areas scanned:\r\n";
+inline constexpr const char* kBadFilesHeading = "\r\nWhy each bad file failed:\r\n";
+inline constexpr const char* kCannotOpen = "  ERROR: Can't open this file\r\n";
+inline constexpr const char* kNoFormatErrorsFound = "  No format errors\r\n";
+
 }  // namespace testsupport::expected

@@ -17,14 +17,15 @@ struct ProgramRun {
   int exitStatus = -1;
 };
 
-// Runs `program` without arguments in `workingFolder` and collects its
+// Runs `program` with `arguments` in `workingFolder` and collects its
 // output; with a `launcher` (POSIX only), runs `launcher... program` instead,
 // as for a Windows program under Wine. `environment` entries ("NAME=value",
 // POSIX only) are set for the program. On POSIX a program that still runs
 // after two minutes is stopped (status 128 + SIGALRM), so a hang fails the test.
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
                       Input input = Input::Closed, const std::vector<std::string>& launcher = {},
-                      const std::vector<std::string>& environment = {});
+                      const std::vector<std::string>& environment = {},
+                      const std::vector<std::string>& arguments = {});
 
 // Runs `command` (its first word the program's path) in `workingFolder` with
 // no standard input and collects its output (POSIX only).

@@ -64,9 +64,10 @@ ProgramRun runWith(const std::vector<std::string>& command, const std::filesyste
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
                       Input input, const std::vector<std::string>& launcher,
-                      const std::vector<std::string>& environment) {
+                      const std::vector<std::string>& environment, const std::vector<std::string>& arguments) {
   std::vector<std::string> command = launcher;
   command.push_back(program.string());
+  command.insert(command.end(), arguments.begin(), arguments.end());
   return runWith(command, workingFolder, input, environment);
 }
 

@@ -19,7 +19,7 @@ struct Handle {
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::filesystem::path& workingFolder,
                       Input input, const std::vector<std::string>& launcher,
-                      const std::vector<std::string>& environment) {
+                      const std::vector<std::string>& environment, const std::vector<std::string>& arguments) {
   if (!launcher.empty() || !environment.empty()) {
     throw std::invalid_argument("launchers and environments are not supported on Windows");
   }
@@ -38,6 +38,8 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::filesyste
   startup.hStdOutput = writeEnd.value;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
   std::string commandLine = "\"" + program.string() + "\"";
+  // Quoted as Explorer passes the paths of dropped files (none holds a quote).
+  for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(program.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                       workingFolder.string().c_str(), &startup, &process)) {

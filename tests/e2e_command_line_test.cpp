@@ -1,0 +1,169 @@
+// Whole runs with arguments: --explain, files named on the command line,
+// --help and --version, and command lines that must change nothing.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e_fixture.h"
+
+namespace {
+
+using namespace e2e;
+
+std::string hex8(std::uint32_t value) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+  return text;
+}
+
+// The faulty builder file: 3 entries and the terminator after them, 4 announced.
+constexpr const char* kCountLine =
+    "  Format error: entry count not as announced, 3 entries counted, 4 announced (file offset 0x000000FC)\r\n";
+
+class CommandLine : public EndToEnd {
+ protected:
+  // Area 1 holds an altered stock file, a faulty add-on and a texture; area 2 names no folder.
+  void layOutAreas() {
+    altered = withCrc32(soundFacilityFile(), 0x6C40A47E);
+    altered[20] ^= 0x40;
+    install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon\\Gone"}})
+        .file("Scenery/World/scenery/geopol07.bgl", altered)
+        .file("Scenery/World/scenery/addon1.bgl", faultyFacilityFile())
+        .file("Scenery/World/scenery/texture.bgl", plainBglFile(300));
+  }
+  std::string scenery() const { return host() + native("/Scenery/World/scenery/"); }
+  std::string paragraph(const std::string& path, const std::string& lines) const { return path + "\r\n" + lines + "\r\n"; }
+
+  Bytes altered;
+};
+
+TEST_F(CommandLine, ArgumentsOfNoKnownFormLeaveTheRunByteForByteAsItWas) {
+  layOutAreas();
+  const ProgramRun plain = run();
+  const std::string plainListing = listing();
+  ASSERT_EQ(plain.exitStatus, 1);
+  const std::vector<std::vector<std::string>> junk = {
+      {"-x"}, {"/no/such/file.bgl", "neither.bgl"}, {"--explainx", "--EXPLAIN"}, {"--", "-"},
+      {scenery()},  // a folder is not a file
+  };
+  for (const auto& arguments : junk) {
+    fs::remove(install.tools() / "FileList.txt");
+    const ProgramRun result = runWithArguments(arguments);
+    EXPECT_EQ(result.output, plain.output) << arguments[0];
+    EXPECT_EQ(result.exitStatus, plain.exitStatus) << arguments[0];
+    EXPECT_EQ(listing(), plainListing) << arguments[0];
+  }
+}
+
+TEST_F(CommandLine, ExplainTellsTheAreasAndWhyEachFileFailedBeforeThePrompt) {
+  layOutAreas();
+  const ProgramRun plain = run();
+  const std::string plainListing = listing();
+  fs::remove(install.tools() / "FileList.txt");
+  const ProgramRun result = runWithArguments({"--explain"});
+  const std::string explanation =
+      std::string(ex::kAreasHeading) + "  Area.001  " + scenery() + "  3 .bgl file(s), 2 facility file(s)\r\n" +
+      "  Area.002  " + host() + native("/Addon/Gone/scenery/") + "  folder does not exist\r\n" +
+      ex::kBadFilesHeading + record(scenery() + "addon1.bgl", false) + kCountLine +
+      record(scenery() + "geopol07.bgl", true) + "  Abnormal checksum: " + hex8(referenceCrc32(altered)) +
+      ", expected 6C40A47E\r\n";
+  const std::string prompt = ex::kPrompt;
+  ASSERT_EQ(plain.output.substr(plain.output.size() - prompt.size()), prompt);
+  EXPECT_EQ(result.output, plain.output.substr(0, plain.output.size() - prompt.size()) + explanation + prompt);
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), plainListing);
+}
+
+TEST_F(CommandLine, ExplainOfACleanRunListsTheAreasOnly) {
+  install.config({{areaSection(7), "Scenery\\World"}}).file("Scenery/World/scenery/myfield.bgl", soundFacilityFile());
+  const ProgramRun result = runWithArguments({"--explain"});
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictClean +
+                               ex::kAreasHeading + "  Area.007  " + scenery() +
+                               "  1 .bgl file(s), 1 facility file(s)\r\n" + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 0);
+}
+
+TEST_F(CommandLine, NamedFilesGetAParagraphEachWithoutLookingForAnInstallation) {
+  fs::remove(install.host() / "SCENEDB");  // no installation to be found
+  const fs::path folder = temp.path() / "dropped files";
+  writeBytes(folder / "geopol07.bgl", withCrc32(soundFacilityFile(), 0x6C40A47E));
+  writeBytes(folder / "addon1.bgl", faultyFacilityFile());
+  writeBytes(folder / "texture.bgl", plainBglFile(300));
+  const std::string stock = native((folder / "geopol07.bgl").string());
+  const std::string faulty = native((folder / "addon1.bgl").string());
+  const std::string texture = native((folder / "texture.bgl").string());
+  const std::string missing = native((folder / "missing.bgl").string());
+  const std::string stockParagraph =
+      paragraph(stock, "  Facility BGL file (Stock file)\r\n  Checksum 6C40A47E, as expected\r\n" +
+                           std::string(ex::kNoFormatErrorsFound));
+  const std::string faultyParagraph = paragraph(faulty, std::string("  Facility BGL file (Add-on file)\r\n") + kCountLine);
+  const std::string textureParagraph =
+      paragraph(texture, "  Not a facility BGL file (Add-on file): nothing to check\r\n");
+
+  ProgramRun result = runWithArguments({stock, "--explain", faulty, texture, missing});
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + stockParagraph + faultyParagraph + textureParagraph +
+                               paragraph(missing, ex::kCannotOpen) + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 2);
+  result = runWithArguments({faulty, stock});
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + faultyParagraph + stockParagraph + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 1);
+  result = runWithArguments({texture, stock}, Input::AtEnd);
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + textureParagraph + stockParagraph + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt"));
+  EXPECT_FALSE(fs::exists(temp.path() / "FileList.txt"));
+}
+
+TEST_F(CommandLine, EachRuleOfTheSectionIsNamedInPlainWords) {
+  const std::vector<std::string> rules = {
+      "the section's lead-in is cut short (file offset 0x000000A8)",
+      "a directory entry's head is cut short (directory entry 2, file offset 0x000000D4)",
+      "a directory entry is cut short of its type, target offset or the size it announces (directory entry 1, "
+      "file offset 0x000000C0)",
+      "a linked block's head is cut short (directory entry 1, file offset 0x000000DC)",
+      "a block record's head is cut short (directory entry 1, file offset 0x000000FC)",
+      "wrong directory entry identifier, 0x00030003 found, 0x00030002 expected (directory entry 1, file offset "
+      "0x000000C0)",
+      "directory entry size below 8, 4 found, at least 8 expected (directory entry 1, file offset 0x000000C0)",
+      "target offset 0 in an entry that must point somewhere (directory entry 1, file offset 0x000000C0)",
+      "wrong linked block kind, 0x00000002 found, 0x00000001 expected (directory entry 1, file offset 0x000000DC)",
+      "linked block of length 0 (directory entry 1, file offset 0x000000DC)",
+      "block terminator not at the block's length, terminator at block +32, block length 48 (directory entry 1, "
+      "file offset 0x000000FC)",
+      "no marker record with content before the block's terminator (directory entry 1, file offset 0x000000DC)",
+      "directory terminator with a size other than 0, size 4 found, 0 expected (file offset 0x000000D4)",
+      "entry count not as announced, 3 entries counted, 4 announced (file offset 0x000000FC)",
+      "a block record whose size would move the walk back or not at all (directory entry 1, file offset "
+      "0x000000FC)",
+      "a position from 2 GiB on, beyond what a seek reaches (file offset 0x80000000)",
+  };
+  const std::vector<Bytes> files = filesBreakingEachRule();
+  ASSERT_EQ(files.size(), rules.size());
+  std::vector<std::string> paths;
+  std::string expected = ex::kBanner;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    paths.push_back(native((temp.path() / ("rule" + std::to_string(i) + ".bgl")).string()));
+    writeBytes(paths.back(), files[i]);
+    expected += paragraph(paths.back(), "  Facility BGL file (Add-on file)\r\n  Format error: " + rules[i] + "\r\n");
+  }
+  const ProgramRun result = runWithArguments(paths);
+  EXPECT_EQ(result.output, expected + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 1);
+}
+
+TEST_F(CommandLine, HelpAndVersionAnswerAtOnceWithoutWaiting) {
+  layOutAreas();
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--help"}, {"-x", "--help", "--version"}}) {
+    const ProgramRun result = runWithArguments(arguments);
+    EXPECT_EQ(result.output, std::string(ex::kVersionLine) + ex::kUsage);
+    EXPECT_EQ(result.exitStatus, 0);
+  }
+  const ProgramRun version = runWithArguments({"--version", native((install.tools() / "trawlex").string())});
+  EXPECT_EQ(version.output, ex::kVersionLine);
+  EXPECT_EQ(version.exitStatus, 0);
+  EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt"));
+}
+
+}  // namespace
