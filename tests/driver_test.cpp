@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/area_walk.h"
+#include "driver/command_line.h"
 #include "driver/host_folder.h"
 #include "driver/run.h"
 #include "platform/platform.h"
@@ -186,3 +187,43 @@ TEST(AreaWalk, SectionNamesAreAskedWithThreeDigits) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- command line
+
+namespace command_line {
+
+using driver::CommandLine;
+using Form = CommandLine::Form;
+
+bool existsOnlyDropped(const std::string& path) { return path.rfind("dropped", 0) == 0; }
+
+CommandLine read(const std::vector<std::string>& arguments) {
+  return driver::readCommandLine(arguments, existsOnlyDropped);
+}
+
+TEST(CommandLineForms, OneExistingFileMakesEveryArgumentThatIsNoOptionAFile) {
+  const CommandLine files = read({"missing.bgl", "--explain", "dropped.bgl", "-", "-q", "other"});
+  EXPECT_EQ(files.form, Form::Files);
+  EXPECT_EQ(files.files, (std::vector<std::string>{"missing.bgl", "dropped.bgl", "-", "other"}));
+}
+
+TEST(CommandLineForms, WithoutAnExistingFileOnlyExplainCounts) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"missing.bgl"}, {"-x", "--Explain"}}) {
+    const CommandLine scan = read(arguments);
+    EXPECT_EQ(scan.form, Form::Scan);
+    EXPECT_FALSE(scan.explain);
+    EXPECT_TRUE(scan.files.empty());
+  }
+  const CommandLine explained = read({"missing.bgl", "--explain"});
+  EXPECT_EQ(explained.form, Form::Scan);
+  EXPECT_TRUE(explained.explain);
+  EXPECT_TRUE(explained.files.empty());
+}
+
+TEST(CommandLineForms, HelpOrVersionWinsWhicheverComesFirst) {
+  EXPECT_EQ(read({"dropped.bgl", "--version", "--help"}).form, Form::Version);
+  EXPECT_EQ(read({"--explain", "--help", "--version"}).form, Form::Help);
+  EXPECT_EQ(read({"--help=x", "-help", "/?"}).form, Form::Scan);
+}
+
+}  // namespace command_line

@@ -2,10 +2,12 @@
 // the default install path, absolute Local values in Windows form, files
 // that another process holds open without sharing, a program path too long
 // to read, a program in a drive's root, names the ANSI code page cannot
-// spell, and double-byte code pages. (A program path too long to read is
+// spell, double-byte code pages, and files named as Windows paths. (A program path too long to read is
 // tried from the Linux tree: CreateProcess cannot start such a program.)
 
 #include <windows.h>
+
+#include <cctype>
 
 #include "e2e_fixture.h"
 
@@ -208,6 +210,28 @@ TEST_F(WindowsRun, ProgramInADriveRootLooksForTheHostFromThatRoot) {
   EXPECT_EQ(result.output, console("", ex::kVerdictClean));
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(readText("C:\\FileList.txt"), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+// Explorer passes the files dropped on trawlex.exe as full Windows paths;
+// users type them with forward slashes and any letter case too.
+TEST_F(WindowsRun, FilesNamedAsWindowsPathsAreCheckedWhereTheyLead) {
+  fs::remove(install.host() / "SCENEDB");
+  const fs::path folder = install.host() / "Addon Scenery" / "My Field" / "scenery";
+  writeBytes(folder / "GEOPOL07.BGL", withCrc32(soundFacilityFile(), 0x6C40A47E));
+  writeBytes(folder / "brokenfield.bgl", faultyFacilityFile());
+  const std::string dropped = fs::absolute(folder / "brokenfield.bgl").string();
+  ASSERT_EQ(dropped.substr(1, 2), ":\\");
+  std::string typed = fs::absolute(folder / "geopol07.bgl").string();
+  typed[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(typed[0])));
+  for (char& c : typed) c = c == '\\' ? '/' : c;
+  const ProgramRun result = runWithArguments({dropped, typed});
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + dropped + "\r\n  Facility BGL file (Add-on file)\r\n" +
+                               "  Format error: entry count not as announced, 3 entries counted, 4 announced " +
+                               "(file offset 0x000000FC)\r\n\r\n" + typed +
+                               "\r\n  Facility BGL file (Stock file)\r\n  Checksum 6C40A47E, as expected\r\n" +
+                               ex::kNoFormatErrorsFound + "\r\n" + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt"));
 }
 
 // Runs only in a double-byte code page: the suite runs these once more with

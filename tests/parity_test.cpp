@@ -33,10 +33,12 @@ struct Outcome {
 // Runs `program` from the installation's Tools folder, after removing what an
 // earlier run left there.
 Outcome scan(InstallBuilder& install, const fs::path& workingFolder, const fs::path& program,
-             const std::vector<std::string>& launcher, const std::vector<std::string>& environment) {
+             const std::vector<std::string>& launcher, const std::vector<std::string>& environment,
+             const std::vector<std::string>& arguments) {
   std::error_code ignored;
   fs::remove(install.tools() / "FileList.txt", ignored);
-  const ProgramRun run = runProgram(install.installProgram(program), workingFolder, Input::Closed, launcher, environment);
+  const ProgramRun run =
+      runProgram(install.installProgram(program), workingFolder, Input::Closed, launcher, environment, arguments);
   fs::remove(install.tools() / program.filename(), ignored);
   return {run.output, readText(install.tools() / "FileList.txt"), run.exitStatus};
 }
@@ -85,8 +87,8 @@ class Scene {
   std::pair<Outcome, Outcome> runBoth() {
     // The Linux program sees no Wine prefix but the one around it, if any.
     const std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()};
-    const Outcome linux = scan(install, temp_.path(), TRAWLEX_PROGRAM, {}, environment);
-    Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {});
+    const Outcome linux = scan(install, temp_.path(), TRAWLEX_PROGRAM, {}, environment, linuxArguments);
+    Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {}, windowsArguments);
     windows.console = asLinuxPaths(windows.console);
     windows.listing = asLinuxPaths(windows.listing);
     return {linux, windows};
@@ -108,6 +110,9 @@ class Scene {
  public:
   InstallBuilder install;
   const std::string windowsHost;  // the host folder as the Windows program names it
+  // The command line of each program: the same words, paths in each one's form.
+  std::vector<std::string> linuxArguments;
+  std::vector<std::string> windowsArguments;
 };
 
 // Lays a case out and checks that both programs agree on it; gives the
@@ -149,6 +154,40 @@ TEST(Parity, BothListsRunningCountAndRepeatedFolder) {
         .file("Scenery/World/scenery/geopol07.bgl", withCrc32(soundFacilityFile(), 0x1))
         .file("Addon Scenery/Field/scenery/broken.bgl", faultyFacilityFile())
         .file("Addon Scenery/Field/scenery/eurnwafd.bgl", faultyFacilityFile());
+  });
+}
+
+TEST(Parity, ExplainTellsTheSameAreasAndReasons) {
+  EXPECT_EQ(expectParity([](Scene& scene) {
+              Bytes altered = withCrc32(soundFacilityFile(), 0x6C40A47E);
+              altered[30] ^= 1;
+              scene.install.config({{areaSection(1), "Scenery\\World"}, {areaSection(4), "Addon\\Gone"}})
+                  .file("Scenery/World/scenery/geopol07.bgl", altered)
+                  .file("Scenery/World/scenery/texture.bgl", plainBglFile(400));
+              const std::vector<Bytes> rules = filesBreakingEachRule();
+              for (std::size_t i = 0; i < rules.size(); ++i) {
+                scene.install.file("Scenery/World/scenery/rule" + std::to_string(i) + ".bgl", rules[i]);
+              }
+              scene.linuxArguments = scene.windowsArguments = {"--explain"};
+            }),
+            16U);
+}
+
+TEST(Parity, NamedFilesGetTheSameParagraphs) {
+  expectParity([](Scene& scene) {
+    scene.install.file("Dropped/geopol07.bgl", withCrc32(soundFacilityFile(), 0x6C40A47E))
+        .file("Dropped/texture.bgl", plainBglFile(400));
+    const std::vector<Bytes> rules = filesBreakingEachRule();
+    std::vector<std::string> names = {"geopol07.bgl", "texture.bgl", "missing.bgl"};
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+      names.push_back("rule" + std::to_string(i) + ".bgl");
+      scene.install.file("Dropped/" + names.back(), rules[i]);
+    }
+    for (const std::string& name : names) {
+      const fs::path path = fs::canonical(scene.install.host()) / "Dropped" / name;
+      scene.linuxArguments.push_back(path.string());
+      scene.windowsArguments.push_back(windowsPath(path, Drive::Z));
+    }
   });
 }
 
