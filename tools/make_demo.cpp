@@ -24,6 +24,12 @@ Bytes altered(Bytes bytes) {
   return bytes;
 }
 
+// A file cut short, as a broken download or copy leaves it.
+Bytes truncated(Bytes bytes) {
+  bytes.resize(bytes.size() - 4);
+  return bytes;
+}
+
 void layOutDemo(InstallBuilder& install, const std::string& addonArea) {
   install.config({{areaSection(1), "Scenery\\World"},
                   {areaSection(2), addonArea},
@@ -33,7 +39,7 @@ void layOutDemo(InstallBuilder& install, const std::string& addonArea) {
       .file(world + "way003.bgl", withCrc32(soundFacilityFile(), 0x15048FEB))
       .file(world + "BV42301.BGL", withCrc32(soundFacilityFile(), 0xAF77A480))
       .file(world + "geopol12.bgl", altered(withCrc32(soundFacilityFile(), 0x1C7B948D)))
-      .file(world + "eurnwafd.bgl", faultyFacilityFile());
+      .file(world + "eurnwafd.bgl", truncated(soundFacilityFile()));
   for (int i = 0; i < 8; ++i) install.file(world + "texture" + std::to_string(i) + ".bgl", plainBglFile(4096));
   const std::string addon = "Addon Scenery/Demo Field/scenery/";
   install.file(addon + "demofield.bgl", soundFacilityFile()).file(addon + "brokenfield.bgl", faultyFacilityFile());
