@@ -87,7 +87,7 @@ RunOutcome runProgram(RunState& state, const CommandLine& command) {
 
 int exitStatusOf(RunOutcome outcome) {
   switch (outcome) {
-    case RunOutcome::Answered: return 0;
+    case RunOutcome::Answered:
     case RunOutcome::NoBadFiles: return 0;
     case RunOutcome::BadFilesFound: return 1;
     case RunOutcome::Failed: return 2;

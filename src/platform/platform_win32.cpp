@@ -118,7 +118,8 @@ FolderListing findBglFiles(const std::string& folder) {
 std::FILE* openForReading(const std::string& path) { return _fsopen(path.c_str(), "rb", _SH_DENYNO); }
 
 std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  // The C library keeps the system's handle as an integer.
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));  // NOLINT(performance-no-int-to-ptr)
   // A synchronous handle reads at the OVERLAPPED offset and waits for the bytes.
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(position);
