@@ -26,7 +26,7 @@ trap 'rm -rf "$work"' EXIT
 
 echo "== machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 
-echo "== 1. CRC throughput in memory"
+echo "== 1. CRC throughput in memory (Google Benchmark's M/s and G/s are binary units: MiB/s and GiB/s)"
 "$build"/benchmarks/crc32_benchmark --benchmark_min_time=0.3 2>/dev/null | grep crc32/
 
 best() {  # best wall time in seconds of "$@" over $runs runs
@@ -55,7 +55,7 @@ for k in $kernels; do
 done
 rm -f "$big"
 
-echo "== 3. whole scan against its floor (10,000 files, 200 stock files of 1 MiB)"
+echo "== 3. whole scan against its floor (10,000 files, 200 stock files of 1 MiB; reads of up to 64 KiB, the checks' window)"
 host=$("$build"/benchmarks/scan_bench make "$work/install" 1048576)
 bestOf() {  # best seconds and the peak KiB of that run, of scan_bench "$@"
   local best="" rss=""

@@ -45,6 +45,8 @@ std::vector<Bytes> bglSeeds() {
   seeds.push_back(withBlock({markerRecord(1), BlockRecord{kPlainRecordId, Bytes(8, 0), 0xFFFFFFF8}}, 1000));
   seeds.push_back(withBlock({markerRecord(1)}, std::nullopt, 200));
   seeds.push_back(withBlock({markerRecord(1)}, std::nullopt, 4));
+  // One file for each rule of the validation, broken there.
+  for (const Bytes& broken : filesBreakingEachRule()) seeds.push_back(broken);
   ByteWriter otherKind;
   putHeader(otherKind);
   putLeadIn(otherKind, 0, 0x00030009);

@@ -394,13 +394,6 @@ TEST(Crc32Kernels, SelectionTakesTheFastestAvailable) {
 
 // ---------------------------------------------------------------- section validation
 
-// A facility file with a lead-in announcing `announced` entries at offset 168.
-ByteWriter sectionStart(std::uint32_t announced) {
-  ByteWriter out;
-  putHeader(out);
-  putLeadIn(out, announced);
-  return out;
-}
 
 TEST(SectionValidation, SoundFileIsSound) { EXPECT_TRUE(sectionIsSound(soundFacilityFile())); }
 
@@ -423,7 +416,7 @@ TEST(SectionValidation, SectionOffsetOutsideTheFileFails) {
 
 TEST(SectionValidation, EntryCountIsComparedAtTheTerminator) {
   for (std::uint32_t announced : {1U, 2U, 3U}) {
-    ByteWriter out = sectionStart(announced);
+    ByteWriter out = facilitySectionStart(announced);
     putEntry(out, kUncheckedType, 0x1234);
     putEntry(out, kUncheckedType, 0x1234);
     putTerminator(out);
@@ -436,24 +429,25 @@ TEST(SectionValidation, EntryCountIsComparedAtTheTerminator) {
 }
 
 TEST(SectionValidation, TerminatorAndEntryHeadsMustBeExact) {
-  ByteWriter withSizedTerminator = sectionStart(0);
+  ByteWriter withSizedTerminator = facilitySectionStart(0);
   putTerminator(withSizedTerminator, 4);
   EXPECT_EQ(sectionVerdict(withSizedTerminator.bytes()),
             (checks::SectionVerdict{Fault::TerminatorSizeNotZero, 0, 192, 4, 0}));
 
-  ByteWriter wrongId = sectionStart(1);
+  ByteWriter wrongId = facilitySectionStart(1);
   putEntry(wrongId, kUncheckedType, 1, 12, 0x00030003);
   putTerminator(wrongId);
-  EXPECT_EQ(sectionVerdict(wrongId.bytes()), (checks::SectionVerdict{Fault::WrongEntryId, 1, 192, 0x00030003, kEntryId}));
+  EXPECT_EQ(sectionVerdict(wrongId.bytes()),
+            (checks::SectionVerdict{Fault::WrongEntryId, 1, 192, 0x00030003, kEntryId}));
 
-  ByteWriter noTerminator = sectionStart(1);
+  ByteWriter noTerminator = facilitySectionStart(1);
   putEntry(noTerminator, kUncheckedType, 1);
   EXPECT_EQ(sectionVerdict(noTerminator.bytes()), (checks::SectionVerdict{Fault::ShortEntryHead, 2, 212}));
 }
 
 TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
   const auto withEntrySize = [](std::uint32_t size, std::size_t cut) {
-    ByteWriter out = sectionStart(1);
+    ByteWriter out = facilitySectionStart(1);
     putEntry(out, kUncheckedType, 1, size);
     putTerminator(out);
     Bytes bytes = out.bytes();
@@ -469,7 +463,7 @@ TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
   EXPECT_EQ(withEntrySize(8 + 5000, 0), Fault::None);
   EXPECT_EQ(withEntrySize(8 + 5000, 1), Fault::ShortEntryRest);
 
-  ByteWriter hugeRest = sectionStart(1);
+  ByteWriter hugeRest = facilitySectionStart(1);
   hugeRest.u32(kEntryId).u32(0xFFFFFFFF).u32(kUncheckedType).u32(1).fill(64, 0);
   putTerminator(hugeRest);
   EXPECT_EQ(faultOf(hugeRest.bytes()), Fault::ShortEntryRest);
@@ -477,23 +471,11 @@ TEST(SectionValidation, EntrySizeMustCoverTypeOffsetAndSomeRest) {
 
 TEST(SectionValidation, OffsetTypesNeedANonZeroTarget) {
   for (std::uint32_t type : {kOffsetType3, kOffsetType4, kUncheckedType, kLinkedBlockType}) {
-    ByteWriter out = sectionStart(1);
+    ByteWriter out = facilitySectionStart(1);
     putEntry(out, type, 0);
     putTerminator(out);
     EXPECT_EQ(faultOf(out.bytes()), type == kUncheckedType ? Fault::None : Fault::TargetOffsetZero) << std::hex << type;
   }
-}
-
-// A file with one linked-block entry whose block holds `records`.
-Bytes fileWithBlock(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length = std::nullopt,
-                    std::uint32_t kind = 1) {
-  ByteWriter out = sectionStart(1);
-  const std::size_t entry = out.position();
-  putEntry(out, kLinkedBlockType, 0);
-  putTerminator(out);
-  const std::size_t block = putLinkedBlock(out, records, length, kind);
-  out.at(entry + 12).u32(static_cast<std::uint32_t>(block));
-  return out.bytes();
 }
 
 BlockRecord marker16(std::uint8_t firstByte) {
@@ -505,27 +487,29 @@ BlockRecord marker16(std::uint8_t firstByte) {
 TEST(SectionValidation, LinkedBlockNeedsAMarkerAndItsTerminatorAtTheStatedLength) {
   // The block starts after the lead-in, one entry and the terminator.
   constexpr std::uint64_t kBlock = 168 + 24 + 20 + 8;
-  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(1)}, 40)));
-  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(0)}, 40)),
+  EXPECT_TRUE(sectionIsSound(facilityFileWithBlock({marker16(1)}, 40)));
+  EXPECT_EQ(sectionVerdict(facilityFileWithBlock({marker16(0)}, 40)),
             (checks::SectionVerdict{Fault::NoQualifyingMarker, 1, kBlock}));
-  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 48)),
+  EXPECT_EQ(sectionVerdict(facilityFileWithBlock({marker16(1)}, 48)),
             (checks::SectionVerdict{Fault::TerminatorNotAtBlockLength, 1, kBlock + 40, 40, 48}));
-  EXPECT_EQ(faultOf(fileWithBlock({marker16(1)}, 32)), Fault::TerminatorNotAtBlockLength);
-  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 0)), (checks::SectionVerdict{Fault::BlockLengthZero, 1, kBlock}));
-  EXPECT_EQ(sectionVerdict(fileWithBlock({marker16(1)}, 40, 2)),
+  EXPECT_EQ(faultOf(facilityFileWithBlock({marker16(1)}, 32)), Fault::TerminatorNotAtBlockLength);
+  EXPECT_EQ(sectionVerdict(facilityFileWithBlock({marker16(1)}, 0)),
+            (checks::SectionVerdict{Fault::BlockLengthZero, 1, kBlock}));
+  EXPECT_EQ(sectionVerdict(facilityFileWithBlock({marker16(1)}, 40, 2)),
             (checks::SectionVerdict{Fault::WrongBlockKind, 1, kBlock, 2, 1}));
-  EXPECT_EQ(faultOf(fileWithBlock({BlockRecord{kPlainRecordId, Bytes(16, 1), {}}}, 40)), Fault::NoQualifyingMarker);
+  EXPECT_EQ(faultOf(facilityFileWithBlock({BlockRecord{kPlainRecordId, Bytes(16, 1), {}}}, 40)),
+            Fault::NoQualifyingMarker);
 }
 
 TEST(SectionValidation, AMarkerAnywhereBeforeTheTerminatorQualifiesTheBlock) {
   const BlockRecord plain{kPlainRecordId, Bytes(3, 0), {}};
-  EXPECT_TRUE(sectionIsSound(fileWithBlock({plain, plain, marker16(9)})));
-  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(9), plain, plain})));
-  EXPECT_TRUE(sectionIsSound(fileWithBlock({marker16(0), marker16(1), marker16(0)})));
+  EXPECT_TRUE(sectionIsSound(facilityFileWithBlock({plain, plain, marker16(9)})));
+  EXPECT_TRUE(sectionIsSound(facilityFileWithBlock({marker16(9), plain, plain})));
+  EXPECT_TRUE(sectionIsSound(facilityFileWithBlock({marker16(0), marker16(1), marker16(0)})));
 }
 
 TEST(SectionValidation, TruncationInsideTheBlockFails) {
-  Bytes bytes = fileWithBlock({marker16(1)});
+  Bytes bytes = facilityFileWithBlock({marker16(1)});
   // Cut into the terminator record, the marker's content or its head: a
   // record head that cannot be read each time.
   for (std::size_t cut = 1; cut <= 8 + 24; ++cut) {
@@ -536,7 +520,7 @@ TEST(SectionValidation, TruncationInsideTheBlockFails) {
 TEST(SectionValidation, RecordSizeThatWrapsEndsWithZero) {
   for (std::uint32_t size : {0xFFFFFFF8U, 0xFFFFFFF0U, 0xFFFFFF00U, 0x80000000U}) {
     BlockRecord hostile{kPlainRecordId, Bytes(8, 0), size};
-    EXPECT_EQ(faultOf(fileWithBlock({marker16(1), hostile}, 1000)),
+    EXPECT_EQ(faultOf(facilityFileWithBlock({marker16(1), hostile}, 1000)),
               size == 0x80000000U ? Fault::BeyondSeekLimit : Fault::WalkNotForward)
         << std::hex << size;
   }
@@ -547,14 +531,14 @@ TEST(SectionValidation, PositionsFromTwoGigabytesOnFail) {
   putHeader(farSection, HeaderFields{.sectionOffset = 0x80000000});
   EXPECT_EQ(sectionVerdict(farSection.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 0, 0x80000000}));
 
-  ByteWriter farBlock = sectionStart(1);
+  ByteWriter farBlock = facilitySectionStart(1);
   putEntry(farBlock, kLinkedBlockType, 0xFFFFFFF0);
   putTerminator(farBlock);
   EXPECT_EQ(sectionVerdict(farBlock.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 1, 0xFFFFFFF0}));
 
   // A record size that sends the walk to 2 GiB needs a seek there.
   BlockRecord farJump{kPlainRecordId, Bytes(8, 0), 0x7FFFFF00};
-  EXPECT_EQ(faultOf(fileWithBlock({marker16(1), farJump}, 1000)), Fault::BeyondSeekLimit);
+  EXPECT_EQ(faultOf(facilityFileWithBlock({marker16(1), farJump}, 1000)), Fault::BeyondSeekLimit);
 }
 
 TEST(SectionValidation, ManyEntriesIntoOneBlockGetTheVerdictOfTheLiteralWalk) {
@@ -591,7 +575,7 @@ TEST(SectionValidation, BlocksStartingInsideAnotherBlocksRecordsAreEachJudgedOnT
 }
 
 TEST(SectionValidation, DirectoryGoesOnAfterEachLinkedBlock) {
-  ByteWriter out = sectionStart(3);
+  ByteWriter out = facilitySectionStart(3);
   const std::size_t first = out.position();
   putEntry(out, kLinkedBlockType, 0);
   putEntry(out, kLinkedBlockType, 0);

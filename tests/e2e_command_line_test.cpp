@@ -33,7 +33,9 @@ class CommandLine : public EndToEnd {
         .file("Scenery/World/scenery/texture.bgl", plainBglFile(300));
   }
   std::string scenery() const { return host() + native("/Scenery/World/scenery/"); }
-  std::string paragraph(const std::string& path, const std::string& lines) const { return path + "\r\n" + lines + "\r\n"; }
+  static std::string paragraph(const std::string& path, const std::string& lines) {
+    return path + "\r\n" + lines + "\r\n";
+  }
 
   Bytes altered;
 };
@@ -97,7 +99,8 @@ TEST_F(CommandLine, NamedFilesGetAParagraphEachWithoutLookingForAnInstallation) 
   const std::string stockParagraph =
       paragraph(stock, "  Facility BGL file (Stock file)\r\n  Checksum 6C40A47E, as expected\r\n" +
                            std::string(ex::kNoFormatErrorsFound));
-  const std::string faultyParagraph = paragraph(faulty, std::string("  Facility BGL file (Add-on file)\r\n") + kCountLine);
+  const std::string faultyParagraph =
+      paragraph(faulty, std::string("  Facility BGL file (Add-on file)\r\n") + kCountLine);
   const std::string textureParagraph =
       paragraph(texture, "  Not a facility BGL file (Add-on file): nothing to check\r\n");
 

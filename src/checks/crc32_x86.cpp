@@ -145,8 +145,9 @@ TRAWLEX_VPCLMUL256_TARGET std::uint32_t crc32Vpclmul256(std::uint32_t crc, const
     y2 = _mm256_xor_si256(fold256(y2, k1024), load256(p + 64, swap));
     y3 = _mm256_xor_si256(fold256(y3, k1024), load256(p + 96, swap));
   }
-  __m256i y = _mm256_xor_si256(_mm256_xor_si256(fold256(y0, constants256(kFold768)), fold256(y1, constants256(kFold512))),
-                               _mm256_xor_si256(fold256(y2, constants256(kFold256)), y3));
+  __m256i y = _mm256_xor_si256(
+      _mm256_xor_si256(fold256(y0, constants256(kFold768)), fold256(y1, constants256(kFold512))),
+      _mm256_xor_si256(fold256(y2, constants256(kFold256)), y3));
   const __m256i k256 = constants256(kFold256);
   for (; size >= 32; p += 32, size -= 32) y = _mm256_xor_si256(fold256(y, k256), load256(p, swap));
   const __m128i swap128 = byteSwapMask();

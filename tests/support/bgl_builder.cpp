@@ -112,20 +112,16 @@ Bytes sharedBlockFacilityFile(std::uint32_t entries, std::uint32_t records, std:
   return out.bytes();
 }
 
-namespace {
-
-// A header and a lead-in announcing `announced` entries, the directory to follow.
-ByteWriter sectionOf(std::uint32_t announced) {
+ByteWriter facilitySectionStart(std::uint32_t announced) {
   ByteWriter out;
   putHeader(out);
   putLeadIn(out, announced);
   return out;
 }
 
-// One linked-block entry, the terminator, then the block of `records`.
-Bytes blockFile(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length = std::nullopt,
-                std::uint32_t kind = 1) {
-  ByteWriter out = sectionOf(1);
+Bytes facilityFileWithBlock(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length,
+                            std::uint32_t kind) {
+  ByteWriter out = facilitySectionStart(1);
   const std::size_t entry = out.position();
   putEntry(out, kLinkedBlockType, 0);
   putTerminator(out);
@@ -134,6 +130,8 @@ Bytes blockFile(const std::vector<BlockRecord>& records, std::optional<std::uint
   return out.bytes();
 }
 
+namespace {
+
 Bytes withoutLast(Bytes bytes, std::size_t count) {
   bytes.resize(bytes.size() - count);
   return bytes;
@@ -141,7 +139,7 @@ Bytes withoutLast(Bytes bytes, std::size_t count) {
 
 Bytes oneEntry(std::uint32_t type, std::uint32_t target, std::uint32_t size = 12, std::uint32_t id = kEntryId,
                std::uint32_t terminatorSize = 0) {
-  ByteWriter out = sectionOf(1);
+  ByteWriter out = facilitySectionStart(1);
   putEntry(out, type, target, size, id);
   putTerminator(out, terminatorSize);
   return out.bytes();
@@ -150,28 +148,28 @@ Bytes oneEntry(std::uint32_t type, std::uint32_t target, std::uint32_t size = 12
 }  // namespace
 
 std::vector<Bytes> filesBreakingEachRule() {
-  ByteWriter shortBlockHead = sectionOf(1);
+  ByteWriter shortBlockHead = facilitySectionStart(1);
   putEntry(shortBlockHead, kLinkedBlockType, static_cast<std::uint32_t>(shortBlockHead.position() + 20 + 8));
   putTerminator(shortBlockHead);
   shortBlockHead.u32(1).u32(40);  // kind and length, not the 8 bytes after them
   ByteWriter farSection;
   putHeader(farSection, HeaderFields{.sectionOffset = 0x80000000});
   return {
-      withoutLast(sectionOf(0).bytes(), 1),
+      withoutLast(facilitySectionStart(0).bytes(), 1),
       withoutLast(oneEntry(kUncheckedType, 1), 4),
       oneEntry(kUncheckedType, 1, 8),
       shortBlockHead.bytes(),
-      withoutLast(blockFile({markerRecord(1)}), 4),
+      withoutLast(facilityFileWithBlock({markerRecord(1)}), 4),
       oneEntry(kUncheckedType, 1, 12, 0x00030003),
       oneEntry(kUncheckedType, 1, 4),
       oneEntry(kOffsetType3, 0),
-      blockFile({markerRecord(1)}, std::nullopt, 2),
-      blockFile({markerRecord(1)}, 0),
-      blockFile({markerRecord(1)}, 48),
-      blockFile({markerRecord(0)}),
+      facilityFileWithBlock({markerRecord(1)}, std::nullopt, 2),
+      facilityFileWithBlock({markerRecord(1)}, 0),
+      facilityFileWithBlock({markerRecord(1)}, 48),
+      facilityFileWithBlock({markerRecord(0)}),
       oneEntry(kUncheckedType, 1, 12, kEntryId, 4),
       faultyFacilityFile(),
-      blockFile({markerRecord(1), BlockRecord{kPlainRecordId, Bytes(8, 0), 0xFFFFFFF8}}),
+      facilityFileWithBlock({markerRecord(1), BlockRecord{kPlainRecordId, Bytes(8, 0), 0xFFFFFFF8}}),
       farSection.bytes(),
   };
 }

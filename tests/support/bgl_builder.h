@@ -78,6 +78,15 @@ BlockRecord markerRecord(std::uint8_t firstByte = 1);
 std::size_t putLinkedBlock(ByteWriter& out, const std::vector<BlockRecord>& records,
                            std::optional<std::uint32_t> length = std::nullopt, std::uint32_t kind = 1);
 
+// A header and a lead-in announcing `announced` entries at offset 168, the
+// cursor where the directory starts.
+ByteWriter facilitySectionStart(std::uint32_t announced);
+
+// A facility file of one linked-block entry and the terminator, then the
+// block of `records` (its length and kind as putLinkedBlock takes them).
+Bytes facilityFileWithBlock(const std::vector<BlockRecord>& records, std::optional<std::uint32_t> length = std::nullopt,
+                            std::uint32_t kind = 1);
+
 // A complete facility file that every check passes: a directory of a linked
 // block entry (one marker record), a 0x00050003 and a 0x00050004 entry.
 Bytes soundFacilityFile();
