@@ -161,7 +161,9 @@ TEST(Parity, ExplainTellsTheSameAreasAndReasons) {
   EXPECT_EQ(expectParity([](Scene& scene) {
               Bytes altered = withCrc32(soundFacilityFile(), 0x6C40A47E);
               altered[30] ^= 1;
-              scene.install.config({{areaSection(1), "Scenery\\World"}, {areaSection(4), "Addon\\Gone"}})
+              scene.install.config({{areaSection(1), "Scenery\\World"},
+                                    {areaSection(4), "Addon\\Gone"},
+                                    {areaSection(5), "Q:\\No Such Drive"}})
                   .file("Scenery/World/scenery/geopol07.bgl", altered)
                   .file("Scenery/World/scenery/texture.bgl", plainBglFile(400));
               const std::vector<Bytes> rules = filesBreakingEachRule();

@@ -40,10 +40,18 @@ std::vector<std::string> areaSectionNames() {
 
 namespace {
 
+// The folder of an area that leads to no folder of this system, as Windows
+// would build it: the Local value's own path text (a drive Wine does not
+// map), or the value itself when the path would be too long.
+std::string unbuiltFolderText(const RunState& state, const std::string& local) {
+  if (platform::folderText(state.paths, local).kind != platform::FolderText::Kind::Unreachable) return local;
+  return local + "\\" + kSceneryFolder + "\\";
+}
+
 // Scans the folder of one area that has a Local value and tells what it held.
 report::AreaSummary scanArea(RunState& state, unsigned number, const std::string& local) {
   const auto folder = sceneryFolderPath(state.paths, state.hostFolder, local);
-  report::AreaSummary area{number, folder.value_or(local), false, 0, 0};
+  report::AreaSummary area{number, folder ? *folder : unbuiltFolderText(state, local), false, 0, 0};
   if (!folder) return area;
   const ScanCounters before = state.counters;
   scanFolder(state, *folder);
