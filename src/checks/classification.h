@@ -76,6 +76,6 @@ struct FileVerdict {
 // reference value, then the section validation; each failure prepends a
 // record of `fullPath` to its list. `name` is the lower-cased file name.
 FileVerdict classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
-                          std::string_view fullPath);
+                                 std::string_view fullPath);
 
 }  // namespace checks
