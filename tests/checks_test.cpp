@@ -226,14 +226,14 @@ TEST(FileBytes, ReadsAtAnyPositionGiveTheFilesBytesThroughAnyWindow) {
     OpenBytes file(bytes, windowSize);
     std::mt19937 random(static_cast<std::uint32_t>(windowSize));
     for (int step = 0; step < 300; ++step) {
-      const std::uint64_t at = random() % 3100;  // some beyond the end
+      const std::size_t at = random() % 3100;  // some beyond the end
       Bytes got(random() % 200);
       file.get().seek(at);
       const std::size_t count = file.get().read(got);
       const std::size_t present = at < bytes.size() ? std::min(got.size(), bytes.size() - at) : 0;
       ASSERT_EQ(count, present) << windowSize << " at " << at;
       ASSERT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(count),
-                             bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(at, bytes.size()))));
+                             bytes.begin() + static_cast<std::ptrdiff_t>(std::min(at, bytes.size()))));
       ASSERT_EQ(file.get().position(), at + count);
     }
   }
