@@ -133,7 +133,7 @@ Bytes facilityFileWithBlock(const std::vector<BlockRecord>& records, std::option
 namespace {
 
 Bytes withoutLast(Bytes bytes, std::size_t count) {
-  bytes.resize(bytes.size() - count);
+  bytes.erase(bytes.end() - static_cast<std::ptrdiff_t>(count), bytes.end());
   return bytes;
 }
 
