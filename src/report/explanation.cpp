@@ -37,8 +37,6 @@ std::string reasonText(const std::variant<checks::SectionVerdict, checks::Checks
   return checksumText(std::get<checks::ChecksumComparison>(reason));
 }
 
-std::string stockLabel(bool isStock) { return isStock ? kStockFileLabel : kAddOnFileLabel; }
-
 void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
   console.print(kExplainAreasHeading);
   if (areas.empty()) console.print(kExplainNoAreas);
@@ -58,7 +56,7 @@ void printBadFiles(TextOut& console, const checks::BadFileLists& lists) {
     for (const checks::BadFileRecord& record : *list) {
       const auto [place, isNew] = indexOfPath.try_emplace(record.path, files.size());
       if (isNew) {
-        files.emplace_back(formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock).c_str()), "");
+        files.emplace_back(formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock)), "");
       }
       files[place->second].second += reasonText(record.reason);
     }
@@ -91,13 +89,13 @@ void printExplanation(TextOut& console, const std::vector<AreaSummary>& areas, c
 
 void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result) {
   std::string paragraph = formatText(kNamedFilePath, path.c_str());
-  const std::string label = stockLabel(result.verdict.isStock);
+  const char* label = stockLabel(result.verdict.isStock);
   if (!result.opened) {
     paragraph += kNamedFileCannotOpen;
   } else if (!result.facility) {
-    paragraph += formatText(kNamedFileNotFacility, label.c_str());
+    paragraph += formatText(kNamedFileNotFacility, label);
   } else {
-    paragraph += formatText(kNamedFileFacility, label.c_str());
+    paragraph += formatText(kNamedFileFacility, label);
     if (result.verdict.checksum) paragraph += checksumText(*result.verdict.checksum);
     paragraph += result.verdict.section.sound() ? std::string(kSectionSound) : formatErrorText(result.verdict.section);
   }

@@ -13,8 +13,7 @@ using platform::FileHandle;
 
 void writeRecords(TextOut& out, const checks::BadFileList& list) {
   for (const checks::BadFileRecord& record : list) {
-    const char* label = record.isStock ? kStockFileLabel : kAddOnFileLabel;
-    out.print(formatText(kListingRecord, record.path.c_str(), label));
+    out.print(formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock)));
   }
 }
 

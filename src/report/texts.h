@@ -41,6 +41,7 @@ inline constexpr const char* kChecksumExplanation =
 inline constexpr const char* kListingRecord = "%s  %s\n";
 inline constexpr const char* kStockFileLabel = "(Stock file)";
 inline constexpr const char* kAddOnFileLabel = "(Add-on file)";
+inline constexpr const char* stockLabel(bool isStock) { return isStock ? kStockFileLabel : kAddOnFileLabel; }
 
 inline constexpr const char* kVerdictBadFiles =
     "\nAt least one BGL file was found to have a format error or abnormal checksum.\n"
