@@ -535,6 +535,15 @@ TEST(SectionValidation, PositionsFromTwoGigabytesOnFail) {
   putEntry(farBlock, kLinkedBlockType, 0xFFFFFFF0);
   putTerminator(farBlock);
   EXPECT_EQ(sectionVerdict(farBlock.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 1, 0xFFFFFFF0}));
+  // The limit itself is beyond it; the last position below it is read (and is short).
+  ByteWriter limitBlock = facilitySectionStart(1);
+  putEntry(limitBlock, kLinkedBlockType, 0x80000000);
+  putTerminator(limitBlock);
+  EXPECT_EQ(sectionVerdict(limitBlock.bytes()), (checks::SectionVerdict{Fault::BeyondSeekLimit, 1, 0x80000000}));
+  ByteWriter belowLimitBlock = facilitySectionStart(1);
+  putEntry(belowLimitBlock, kLinkedBlockType, 0x7FFFFFFF);
+  putTerminator(belowLimitBlock);
+  EXPECT_EQ(faultOf(belowLimitBlock.bytes()), Fault::ShortBlockHead);
 
   // A record size that sends the walk to 2 GiB needs a seek there.
   BlockRecord farJump{kPlainRecordId, Bytes(8, 0), 0x7FFFFF00};

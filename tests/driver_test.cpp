@@ -142,6 +142,8 @@ TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
   EXPECT_EQ(driver::trimRegistryPath("D:\\\x95\x5C\\ \\", cp932LeadByte), "D:\\\x95\x5C");
   EXPECT_EQ(driver::trimRegistryPath("D:\\\x95\x5C", noLeadByte), "D:\\\x95");
   EXPECT_EQ(driver::trimRegistryPath("\x95\x5C", cp932LeadByte), "\x95\x5C");
+  // A lead byte at the end stands alone: nothing is read, or kept, beyond the text.
+  EXPECT_EQ(driver::trimRegistryPath("D:\\FS\\\x83", cp932LeadByte), std::string("D:\\FS\\\x83"));
 }
 
 TEST(RunSequence, ExitStatuses) {

@@ -77,12 +77,16 @@ TEST_F(CommandLine, ExplainTellsTheAreasAndWhyEachFileFailedBeforeThePrompt) {
   EXPECT_EQ(listing(), plainListing);
 }
 
-TEST_F(CommandLine, ExplainOfACleanRunListsTheAreasOnly) {
-  install.config({{areaSection(7), "Scenery\\World"}}).file("Scenery/World/scenery/myfield.bgl", soundFacilityFile());
+TEST_F(CommandLine, ExplainOfACleanRunListsTheAreasOnlyEachWithItsOwnCounts) {
+  install.config({{areaSection(7), "Scenery\\World"}, {areaSection(9), "Addon"}})
+      .file("Scenery/World/scenery/myfield.bgl", soundFacilityFile())
+      .file("Scenery/World/scenery/texture.bgl", plainBglFile(300))
+      .file("Addon/scenery/other.bgl", soundFacilityFile());
   const ProgramRun result = runWithArguments({"--explain"});
   EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictClean +
                                ex::kAreasHeading + "  Area.007  " + scenery() +
-                               "  1 .bgl file(s), 1 facility file(s)\r\n" + ex::kPrompt);
+                               "  2 .bgl file(s), 1 facility file(s)\r\n" + "  Area.009  " + host() +
+                               native("/Addon/scenery/") + "  1 .bgl file(s), 1 facility file(s)\r\n" + ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 0);
 }
 
