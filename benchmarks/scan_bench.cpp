@@ -16,15 +16,17 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "checks/facility_header.h"
+#include "checks/reference_validation.h"
 #include "checks/section_validation.h"
 #include "checks/stock_tables.h"
 #include "driver/area_walk.h"
-#include "driver/path_text.h"
-#include "driver/run.h"
+#include "driver/run_state.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/text_out.h"
 #include "support/bgl_builder.h"
@@ -98,7 +100,7 @@ int floor(const std::string& host) {
       std::FILE* file = platform::openForReading(listing.folder + name);
       if (file == nullptr) continue;
       if (platform::readAt(file, 0, buffer) >= checks::kFacilityHeaderSize &&
-          checks::findStockChecksum(driver::asciiLower(name))) {
+          checks::findStockChecksum(platform::asciiLower(name))) {
         readRest(file, buffer);
       }
       std::fclose(file);
@@ -110,16 +112,17 @@ int floor(const std::string& host) {
 int scan(const std::string& host, const std::string& kernelName) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> devNull(std::fopen("/dev/null", "wb"), std::fclose);
   report::TextOut console(devNull.get(), false);
-  driver::RunState state(console);
-  state.hostFolder = host;
+  driver::RunRequest request;
+  request.hostFolder = host;
   const auto kernels = checks::availableCrc32Kernels();
   const auto kernel = std::find_if(kernels.begin(), kernels.end(),
                                    [&kernelName](const checks::Crc32Kernel& k) { return kernelName == k.name; });
   if (kernel == kernels.end()) return 2;
-  state.checks.crcKernel = kernel->update;
+  driver::FileChecker checker(kernel->update);
+  driver::ScanResults results;
   const Measure measure;
-  driver::scanSceneryAreas(state);
-  return state.counters.allFiles == 0 ? 1 : 0;
+  driver::scanSceneryAreas(request, checker, console, results);
+  return results.counters.allFiles == 0 ? 1 : 0;
 }
 
 // A large library's Scenery.cfg: comment lines up to `bytes`, then every area.
@@ -148,11 +151,11 @@ int shared(std::size_t bytes, const std::string& walk) {
   ScratchFile file(sharedBlockFacilityFile(count, count, count - 1));
   std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
   checks::FileBytes fileBytes(file.get(), window);
-  checks::FacilityHeader header;
-  if (!checks::isFacilityFile(fileBytes, header)) return 2;
+  const std::optional<checks::FacilityHeader> header = checks::isFacilityFile(fileBytes);
+  if (!header) return 2;
   const Measure measure;
-  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(fileBytes, header).sound()
-                                       : checks::validateFacilitySection(fileBytes, header).sound();
+  const bool sound = walk == "literal" ? checks::validateFacilitySectionLiterally(fileBytes, *header).sound()
+                                       : checks::validateFacilitySection(fileBytes, *header).sound();
   return sound ? 0 : 1;
 }
 

@@ -1,7 +1,7 @@
 // Treats its input as a whole BGL file and runs the checks exactly as the
 // folder scan does, through a real file since the checks read through
-// seeks: the header test, then the classification (checksum comparison and
-// section validation) under a stock name that has a reference checksum. The
+// seeks: every check of the file under a stock name that has a reference
+// checksum, and the classification of its verdict into the lists. The
 // validation's verdict must not depend on where the checksum pass left the
 // file, must equal the literal record walk's and must not depend on the size
 // of the window it reads through; and no check may fail to return.
@@ -12,10 +12,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "checks/classification.h"
 #include "checks/facility_header.h"
+#include "checks/file_check.h"
+#include "checks/reference_validation.h"
 #include "checks/section_validation.h"
 
 namespace {
@@ -39,19 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!writeInput(data, size)) std::abort();
   std::FILE* file = std::fopen(scratchPath().c_str(), "rb");
   if (file == nullptr) std::abort();
-  checks::FileCheckState state;
-  checks::FileBytes bytes(file, state.window);
-  if (checks::isFacilityFile(bytes, state.facilityHeader)) {
-    const checks::FileVerdict verdict =
-        checks::classifyFacilityFile(state, bytes, "geopol07.bgl", "/fuzz/geopol07.bgl");
-    if (verdict.section.sound() != state.lists.formatErrorList.empty()) std::abort();
-    const checks::SectionVerdict fresh = checks::validateFacilitySection(bytes, state.facilityHeader);
+  std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
+  checks::FileBytes bytes(file, window);
+  const checks::FileVerdict verdict = checks::checkFile(bytes, "geopol07.bgl", checks::selectedCrc32Kernel().update);
+  checks::BadFileLists lists;
+  checks::classifyFacilityFile(lists, "/fuzz/geopol07.bgl", verdict);
+  bytes.seek(0);
+  const std::optional<checks::FacilityHeader> header = checks::isFacilityFile(bytes);
+  if (header.has_value() != verdict.facility) std::abort();
+  if (header) {
+    if (verdict.section.sound() != lists.formatErrorList.empty()) std::abort();
+    if (!verdict.checksum || verdict.checksum->matches() != lists.checksumErrorList.empty()) std::abort();
+    const checks::SectionVerdict fresh = checks::validateFacilitySection(bytes, *header);
     if (!(fresh == verdict.section)) std::abort();
-    if (checks::validateFacilitySectionLiterally(bytes, state.facilityHeader) != fresh) std::abort();
+    if (checks::validateFacilitySectionLiterally(bytes, *header) != fresh) std::abort();
     std::array<std::uint8_t, 5> narrowWindow{};
     checks::FileBytes narrow(file, narrowWindow);
-    if (checks::validateFacilitySection(narrow, state.facilityHeader) != fresh) std::abort();
-  } else if (!state.lists.formatErrorList.empty() || !state.lists.checksumErrorList.empty()) {
+    if (checks::validateFacilitySection(narrow, *header) != fresh) std::abort();
+  } else if (lists.anyBad()) {
     std::abort();
   }
   std::fclose(file);

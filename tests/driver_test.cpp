@@ -12,10 +12,13 @@
 #include "driver/host_folder.h"
 #include "driver/run.h"
 #include "platform/platform.h"
+#include "support/code_pages.h"
 
 namespace {
 
 using driver::HostProbe;
+using testsupport::cp932LeadByte;
+using testsupport::noLeadByte;
 
 // A system with a registry value (or none), a set of existing paths and a
 // current folder, recording which paths were asked about. Windows folder
@@ -115,29 +118,9 @@ TEST(HostFolder, UnreadableCurrentFolderIsAnEmptyText) {
   EXPECT_EQ(system.locate(), "\\..");
 }
 
-TEST(RunSequence, OwnFolderIsTheTextBeforeTheLastSeparator) {
-  EXPECT_EQ(driver::ownFolderOf("C:\\prog.exe", '\\'), "C:");
-  EXPECT_EQ(driver::ownFolderOf("D:\\FS2002\\Tools\\trawlex.exe", '\\'), "D:\\FS2002\\Tools");
-  EXPECT_EQ(driver::ownFolderOf("trawlex.exe", '\\'), "");
-  EXPECT_EQ(driver::ownFolderOf("", '/'), "");
-  EXPECT_EQ(driver::ownFolderOf("/opt/fs/Tools/trawlex", '/'), "/opt/fs/Tools");
-}
 
-// The lead bytes of code page 932 (Japanese): 0x81 to 0x9F and 0xE0 to 0xFC.
-bool cp932LeadByte(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool noLeadByte(char) { return false; }
-
-TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
-  // 0x83 0x41 and 0x83 0x5A are katakana; 0x95 0x5C is a kanji whose trail byte is a backslash.
-  EXPECT_EQ(driver::asciiLower("\x83\x41\x83\x5A.BGL", cp932LeadByte), "\x83\x41\x83\x5A.bgl");
-  EXPECT_EQ(driver::asciiLower("\x83\x41.BGL", noLeadByte), "\x83" "a.bgl");
-  EXPECT_EQ(driver::asciiLower("AB\x83", cp932LeadByte), "ab\x83");  // a lead byte at the end stands alone
-  EXPECT_EQ(driver::ownFolderOf("C:\\\x95\x5C\\trawlex.exe", '\\', cp932LeadByte), "C:\\\x95\x5C");
-  EXPECT_EQ(driver::ownFolderOf("C:\\FS\\\x95\x5C", '\\', cp932LeadByte), "C:\\FS");
-  EXPECT_EQ(driver::ownFolderOf("C:\\FS\\\x95\x5C", '\\', noLeadByte), "C:\\FS\\\x95");
+TEST(DoubleByteNames, RegistryPathKeepsTrailBytesThatLookLikeBackslashes) {
+  // 0x95 0x5C is a kanji whose trail byte is a backslash.
   EXPECT_EQ(driver::trimRegistryPath("D:\\\x95\x5C", cp932LeadByte), "D:\\\x95\x5C");
   EXPECT_EQ(driver::trimRegistryPath("D:\\\x95\x5C\\ \\", cp932LeadByte), "D:\\\x95\x5C");
   EXPECT_EQ(driver::trimRegistryPath("D:\\\x95\x5C", noLeadByte), "D:\\\x95");

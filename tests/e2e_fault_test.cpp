@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "e2e_fixture.h"
 
 namespace {
@@ -65,7 +65,7 @@ TEST_F(EndToEnd, FolderOfRandomJunkFiles) {
     std::string name = "j";  // never a reserved device name such as CON or NUL
     for (std::size_t i = 0, length = random() % 12; i < length; ++i) name += letters[random() % (sizeof letters - 1)];
     name += (random() % 2) ? ".bgl" : ".BgL";
-    if (!lowerNames.insert(driver::asciiLower(name)).second) continue;
+    if (!lowerNames.insert(platform::asciiLower(name)).second) continue;
     Bytes bytes(random() % 2000);
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
     if (random() % 3 == 0 && bytes.size() >= 168) {

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/wine_prefix.h"
+#include "platform/posix/windows_view.h"
+#include "platform/posix/wine_prefix.h"
 #include "support/prefix_builder.h"
 #include "support/temp_dir.h"
 
@@ -135,7 +136,7 @@ TEST(PosixPlatform, FolderTextsOfTheInstallation) {
   using Kind = platform::FolderText::Kind;
   TempDir dir;
   const PrefixBuilder prefix(dir.path() / "pfx", true);
-  const platform::SystemPaths paths{prefix.folder().string()};
+  const platform::SystemPaths paths = platform::posix::pathsThroughPrefix(prefix.folder().string());
   const std::string driveC = fs::canonical(prefix.driveC()).string();
   const auto check = [&paths](std::string_view text, Kind kind, const std::string& path) {
     const platform::FolderText folder = platform::folderText(paths, text);
@@ -214,21 +215,21 @@ TEST(WinePrefix, FsRegistryValueIsReadFromTheViewFs2002sSetupWrites) {
   TempDir dir;
   PrefixBuilder win64(dir.path() / "win64", true);
   win64.value(kFsRegistryKey, "EXE Path", "\"C:\\\\64-bit view\"");
-  const platform::SystemPaths paths64{win64.folder().string()};
+  const platform::SystemPaths paths64 = platform::posix::pathsThroughPrefix(win64.folder().string());
   const char* key = "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\8.0";
   EXPECT_EQ(platform::registryText(paths64, key, "EXE Path"), std::nullopt);
   win64.exePath("C:\\Games\\M\xc3\xbcnchen \xc5\x81\\");
   EXPECT_EQ(platform::registryText(paths64, key, "EXE Path"), "C:\\Games\\M\xc3\xbcnchen ?\\");
 
   PrefixBuilder win32(dir.path() / "win32", false);
-  const platform::SystemPaths paths32{win32.folder().string()};
+  const platform::SystemPaths paths32 = platform::posix::pathsThroughPrefix(win32.folder().string());
   win32.exePath("C:\\" + std::string(256, 'x'));  // 259 characters
   EXPECT_EQ(platform::registryText(paths32, key, "EXE Path")->size(), 259U);
   win32.value(kFsRegistryKey, "Exe Path", "\"too long\"");  // the first of the name is read
   EXPECT_EQ(platform::registryText(paths32, key, "EXE Path")->size(), 259U);
   PrefixBuilder longer(dir.path() / "longer", false);
   longer.exePath("C:\\" + std::string(257, 'x'));
-  EXPECT_EQ(platform::registryText({longer.folder().string()}, key, "EXE Path"), std::nullopt);
+  EXPECT_EQ(platform::registryText(platform::posix::pathsThroughPrefix(longer.folder().string()), key, "EXE Path"), std::nullopt);
   EXPECT_EQ(platform::registryText({}, key, "EXE Path"), std::nullopt);
 }
 

@@ -1,15 +1,77 @@
-// Platform layer: the INI reader that answers like the Windows profile reader.
+// Platform layer: the text of file names and paths, and the INI reader
+// that answers like the Windows profile reader.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/ini_text.h"
+#include "platform/path_text.h"
+#include "platform/platform.h"
+#include "platform/posix/ini_text.h"
+#include "support/code_pages.h"
 
 namespace {
 
-using platform::iniValue;
+using testsupport::cp932LeadByte;
+using testsupport::noLeadByte;
+
+// ---------------------------------------------------------------- file-name text
+
+TEST(FileNameText, FoldingTouchesTheAsciiLettersOnly) {
+  // Folding by setting bit 5 would wrongly pair '@' with '`' and '[' with '{'.
+  EXPECT_FALSE(platform::sameAsciiFolded("@", "`"));
+  EXPECT_FALSE(platform::sameAsciiFolded("[", "{"));
+  EXPECT_FALSE(platform::sameAsciiFolded("\xC9", "\xE9"));
+  EXPECT_FALSE(platform::sameAsciiFolded("ab", "abc"));
+  EXPECT_TRUE(platform::sameAsciiFolded("AZaz09", "azAZ09"));
+}
+
+TEST(FileNameText, FolderIsTheTextBeforeTheLastSeparator) {
+  EXPECT_EQ(platform::folderOf("C:\\prog.exe", '\\'), "C:");
+  EXPECT_EQ(platform::folderOf("D:\\FS2002\\Tools\\trawlex.exe", '\\'), "D:\\FS2002\\Tools");
+  EXPECT_EQ(platform::folderOf("trawlex.exe", '\\'), "");
+  EXPECT_EQ(platform::folderOf("", '/'), "");
+  EXPECT_EQ(platform::folderOf("/opt/fs/Tools/trawlex", '/'), "/opt/fs/Tools");
+}
+
+TEST(FileNameText, FileNameFollowsTheLastSeparatorOfEitherKind) {
+  const std::string separator(1, platform::pathSeparator());
+  EXPECT_EQ(platform::fileNameOf("a" + separator + "b/GEOPOL07.BGL"), "GEOPOL07.BGL");
+  EXPECT_EQ(platform::fileNameOf("a/b" + separator + "c.bgl"), "c.bgl");
+  EXPECT_EQ(platform::fileNameOf("plain.bgl"), "plain.bgl");
+  EXPECT_EQ(platform::fileNameOf("folder/"), "");
+}
+
+TEST(FileNameText, JoinedPathsUpToTheLimitAndNoFurther) {
+  const char s = platform::pathSeparator();
+  EXPECT_EQ(platform::joinPath({"H", "Scenery", ""}), std::string("H") + s + "Scenery" + s);
+  EXPECT_EQ(platform::joinPath({std::string("H") + s, "a"}), std::string("H") + s + s + "a");  // kept as given
+  const std::string folder(250, 'f');  // 250 + separator + 8 = 259
+  EXPECT_EQ(platform::joinPath({folder, "12345678"})->size(), 259U);
+  EXPECT_FALSE(platform::joinPath({folder, "123456789"}));
+  EXPECT_EQ(platform::pathInFolder(folder + s, "12345678")->size(), 259U);
+  EXPECT_FALSE(platform::pathInFolder(folder + s, "123456789"));
+}
+
+TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
+  // 0x83 0x41 and 0x83 0x5A are katakana; 0x95 0x5C is a kanji whose trail byte is a backslash.
+  EXPECT_EQ(platform::asciiLower("\x83\x41\x83\x5A.BGL", cp932LeadByte), "\x83\x41\x83\x5A.bgl");
+  EXPECT_EQ(platform::asciiLower("\x83\x41.BGL", noLeadByte), "\x83" "a.bgl");
+  EXPECT_EQ(platform::asciiLower("AB\x83", cp932LeadByte), "ab\x83");  // a lead byte at the end stands alone
+  EXPECT_EQ(platform::folderOf("C:\\\x95\x5C\\trawlex.exe", '\\', cp932LeadByte), "C:\\\x95\x5C");
+  EXPECT_EQ(platform::folderOf("C:\\FS\\\x95\x5C", '\\', cp932LeadByte), "C:\\FS");
+  EXPECT_EQ(platform::folderOf("C:\\FS\\\x95\x5C", '\\', noLeadByte), "C:\\FS\\\x95");
+}
+
+// ---------------------------------------------------------------- profile reader
+
+// The answer for one section of a whole text.
+std::string iniValue(std::string_view text, std::string_view section, std::string_view key) {
+  platform::ProfileScan scan({std::string(section)}, key);
+  scan.feed(text);
+  return scan.finish().front();
+}
 
 TEST(IniText, NamesMatchWithoutRegardToCaseAndBlanksAreTrimmed) {
   const std::string text = "[General]\r\nTitle=x\r\n  [ area.001 ]  \r\n  LOCAL  =  Scenery\\World  \r\n";

@@ -1,26 +1,13 @@
 #pragma once
 
-#include <cstdint>
 #include <forward_list>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <variant>
-#include <vector>
 
-#include "checks/crc32.h"
-#include "checks/facility_header.h"
+#include "checks/file_check.h"
 #include "checks/section_validation.h"
 
 namespace checks {
-
-// The CRC-32 of a stock file against its reference value.
-struct ChecksumComparison {
-  std::uint32_t computed = 0;
-  std::uint32_t expected = 0;
-
-  bool matches() const { return computed == expected; }
-};
 
 // One file that failed a check: the full path exactly as it was opened,
 // whether its name is one that FS2002 ships, and why it failed: the section
@@ -44,7 +31,7 @@ class BadFileList {
   std::forward_list<BadFileRecord> records_;
 };
 
-// The two verdict lists of a run; a file can stand in both.
+// The two verdict lists of a scan; a file can stand in both.
 struct BadFileLists {
   BadFileList formatErrorList;
   BadFileList checksumErrorList;
@@ -52,30 +39,10 @@ struct BadFileLists {
   bool anyBad() const { return !formatErrorList.empty() || !checksumErrorList.empty(); }
 };
 
-// What the checks keep for the whole run: the header of the file most
-// recently tested, the CRC kernel chosen at start-up, the window that every
-// file's bytes are read into and the verdict lists.
-struct FileCheckState {
-  FacilityHeader facilityHeader;
-  Crc32Function crcKernel = selectedCrc32Kernel().update;
-  std::vector<std::uint8_t> window = std::vector<std::uint8_t>(kCrcReadBlockSize);
-  BadFileLists lists;
-};
-
-// What the checks found in one facility file.
-struct FileVerdict {
-  bool isStock = false;
-  std::optional<ChecksumComparison> checksum;  // only for a name with a reference value
-  SectionVerdict section;
-
-  bool bad() const { return !section.sound() || (checksum && !checksum->matches()); }
-};
-
-// Runs the checks on one open facility file whose header is in
-// `state.facilityHeader`: the checksum comparison for stock files with a
-// reference value, then the section validation; each failure prepends a
-// record of `fullPath` to its list. `name` is the lower-cased file name.
-FileVerdict classifyFacilityFile(FileCheckState& state, FileBytes& file, std::string_view name,
-                                 std::string_view fullPath);
+// Classifies the verdict of the file at `path` into the lists: an abnormal
+// checksum prepends a record to the checksum error list, then a failed
+// section validation one to the format error list. A file that is no
+// facility file, or passed, is recorded nowhere.
+void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict);
 
 }  // namespace checks

@@ -204,22 +204,23 @@ TRAWLEX_VPCLMUL_TARGET std::uint32_t crc32Vpclmul(std::uint32_t crc, const std::
 bool hasClmul() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3"); }
 
 // GCC for Windows does not align the stack for spilled 256- and 512-bit
-// registers (GCC bug 54412), so the wide kernels stay off there.
-bool hasVpclmul256() {
+// registers (GCC bug 54412), so the wide kernels stay off there. The one test
+// of _WIN32 outside the platform layer: it concerns the compiler's code, not
+// a service of the system.
 #if defined(_WIN32)
-  return false;
+constexpr bool kWideRegistersSpillSafely = false;
 #else
-  return hasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+constexpr bool kWideRegistersSpillSafely = true;
 #endif
+
+bool hasVpclmul256() {
+  return kWideRegistersSpillSafely && hasClmul() && __builtin_cpu_supports("avx2") &&
+         __builtin_cpu_supports("vpclmulqdq");
 }
 
 bool hasVpclmul() {
-#if defined(_WIN32)
-  return false;
-#else
-  return hasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("vpclmulqdq");
-#endif
+  return kWideRegistersSpillSafely && hasClmul() && __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("vpclmulqdq");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "checks/crc32.h"
+#include "checks/crc32_portable.h"
 
 namespace checks {
 

@@ -15,10 +15,13 @@ std::uint32_t FacilityHeader::magic() const { return readDword(&bytes[0x76]); }
 std::uint32_t FacilityHeader::facilityFlag() const { return readDword(&bytes[0x90]); }
 std::uint32_t FacilityHeader::facilitySectionOffset() const { return readDword(&bytes[0x9C]); }
 
-bool isFacilityFile(FileBytes& file, FacilityHeader& header) {
-  if (file.read(header.bytes) != header.bytes.size()) return false;
-  return header.headerMarker() == kHeaderMarker && header.magic() == kMagic &&
-         header.facilityFlag() == kFacilityFlag && header.facilitySectionOffset() != 0;
+std::optional<FacilityHeader> isFacilityFile(FileBytes& file) {
+  FacilityHeader header;
+  if (file.read(header.bytes) != header.bytes.size()) return std::nullopt;
+  const bool facility = header.headerMarker() == kHeaderMarker && header.magic() == kMagic &&
+                        header.facilityFlag() == kFacilityFlag && header.facilitySectionOffset() != 0;
+  if (!facility) return std::nullopt;
+  return header;
 }
 
 }  // namespace checks

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "checks/file_bytes.h"
 
@@ -10,8 +11,8 @@ namespace checks {
 
 inline constexpr std::size_t kFacilityHeaderSize = 168;
 
-// The first 168 bytes of the BGL file most recently tested; the section
-// validation takes the facility-section offset from it.
+// The first 168 bytes of a BGL file; the section validation takes the
+// facility-section offset from it.
 struct FacilityHeader {
   std::array<std::uint8_t, kFacilityHeaderSize> bytes{};
 
@@ -21,9 +22,9 @@ struct FacilityHeader {
   std::uint32_t facilitySectionOffset() const;  // dword at 0x9C
 };
 
-// Reads 168 bytes from the current position into `header` and tells whether
-// they mark a file that carries a facility section. Leaves the position after
-// what it read.
-bool isFacilityFile(FileBytes& file, FacilityHeader& header);
+// Reads 168 bytes from the current position: the header when they mark a
+// file that carries a facility section, else nothing. Leaves the position
+// after what it read.
+std::optional<FacilityHeader> isFacilityFile(FileBytes& file);
 
 }  // namespace checks

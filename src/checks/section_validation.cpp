@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "checks/byte_order.h"
+#include "checks/reference_validation.h"
 
 namespace checks {
 
@@ -270,20 +271,6 @@ SectionVerdict sectionVerdict(FileBytes& file, const FacilityHeader& header) {
 }
 
 }  // namespace
-
-bool comparesNumbers(SectionFault fault) {
-  switch (fault) {
-    case Fault::WrongEntryId:
-    case Fault::EntrySizeBelow8:
-    case Fault::WrongBlockKind:
-    case Fault::TerminatorNotAtBlockLength:
-    case Fault::TerminatorSizeNotZero:
-    case Fault::EntryCountNotAsAnnounced:
-      return true;
-    default:
-      return false;
-  }
-}
 
 SectionVerdict validateFacilitySection(FileBytes& file, const FacilityHeader& header) {
   return sectionVerdict<RememberingBlocks>(file, header);

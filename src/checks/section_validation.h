@@ -43,9 +43,6 @@ struct SectionVerdict {
   bool operator==(const SectionVerdict&) const = default;
 };
 
-// Whether `fault` is one of the rules that compare two numbers.
-bool comparesNumbers(SectionFault fault);
-
 // Judges whether the facility section that `header` points to is structurally
 // sound: its directory, the entry count, and every linked block the directory
 // points to. Reads through absolute seeks, so the position on entry does not
@@ -53,10 +50,5 @@ bool comparesNumbers(SectionFault fault);
 // facility directory count as sound. Time and memory grow with the file's
 // size, not with how many entries point into one block.
 SectionVerdict validateFacilitySection(FileBytes& file, const FacilityHeader& header);
-
-// The same verdict by the record walk as the format is written down, each
-// entry's block read and walked afresh (time grows with entries times
-// records): the reference that tests and the fuzzer hold the validation to.
-SectionVerdict validateFacilitySectionLiterally(FileBytes& file, const FacilityHeader& header);
 
 }  // namespace checks

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/path_text.h"
+
 namespace checks {
 
 // Sorted by name; the order has no effect on any lookup since names are unique.
@@ -266,26 +268,14 @@ const std::array<StockChecksum, kStockChecksumCount> StockChecksums = {{
     {"way018.bgl", 0x1DF198FD},
 }};
 
-namespace {
-constexpr char foldAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (foldAsciiLetter(a[i]) != foldAsciiLetter(b[i])) return false;
-  }
-  return true;
-}
-
 bool isStockFacilityName(std::string_view name) {
   return std::any_of(StockFacilityNames.begin(), StockFacilityNames.end(),
-                     [name](std::string_view stock) { return equalsIgnoringAsciiCase(stock, name); });
+                     [name](std::string_view stock) { return platform::sameAsciiFolded(stock, name); });
 }
 
 std::optional<std::uint32_t> findStockChecksum(std::string_view name) {
   const auto entry = std::find_if(StockChecksums.begin(), StockChecksums.end(),
-                                  [name](const StockChecksum& e) { return equalsIgnoringAsciiCase(e.name, name); });
+                                  [name](const StockChecksum& e) { return platform::sameAsciiFolded(e.name, name); });
   if (entry == StockChecksums.end()) return std::nullopt;
   return entry->crc;
 }

@@ -24,13 +24,12 @@ extern const std::array<std::string_view, kStockFacilityNameCount> StockFacility
 // Reference CRC-32 values of the stock files that must never change, by name.
 extern const std::array<StockChecksum, kStockChecksumCount> StockChecksums;
 
-// Byte-wise equality that folds only the ASCII letters A to Z to lower case.
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
-
-// True when `name` is one of the facility file names that FS2002 ships.
+// True when `name` is one of the facility file names that FS2002 ships, in
+// any letter case.
 bool isStockFacilityName(std::string_view name);
 
-// The reference CRC-32 of the stock file named `name`, if it has one.
+// The reference CRC-32 of the stock file named `name` (any letter case), if
+// it has one.
 std::optional<std::uint32_t> findStockChecksum(std::string_view name);
 
 }  // namespace checks

@@ -1,9 +1,8 @@
 #include "driver/area_walk.h"
 
 #include "driver/folder_scan.h"
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
-#include "report/text_out.h"
 #include "report/texts.h"
 
 namespace driver {
@@ -20,16 +19,11 @@ constexpr const char* kSceneryFolder = "scenery";
 std::optional<std::string> sceneryFolderPath(const platform::SystemPaths& paths, const std::string& hostFolder,
                                              std::string_view localValue) {
   using Kind = platform::FolderText::Kind;
-  const char separator = platform::pathSeparator();
   const platform::FolderText local = platform::folderText(paths, localValue);
   if (local.kind == Kind::Unreachable) return std::nullopt;
   // Add-on areas registered outside the simulator's folder are scanned where they are.
-  std::string folder = local.kind == Kind::Absolute ? local.path : hostFolder + separator + local.path;
-  folder += separator;
-  folder += kSceneryFolder;
-  folder += separator;
-  if (!fitsPathLimit(folder)) return std::nullopt;
-  return folder;
+  if (local.kind == Kind::Absolute) return platform::joinPath({local.path, kSceneryFolder, ""});
+  return platform::joinPath({hostFolder, local.path, kSceneryFolder, ""});
 }
 
 std::vector<std::string> areaSectionNames() {
@@ -43,40 +37,39 @@ namespace {
 // The folder of an area that leads to no folder of this system, as Windows
 // would build it: the Local value's own path text (a drive Wine does not
 // map), or the value itself when the path would be too long.
-std::string unbuiltFolderText(const RunState& state, const std::string& local) {
-  if (platform::folderText(state.paths, local).kind != platform::FolderText::Kind::Unreachable) return local;
+std::string unbuiltFolderText(const RunRequest& request, const std::string& local) {
+  if (platform::folderText(request.paths, local).kind != platform::FolderText::Kind::Unreachable) return local;
   return local + "\\" + kSceneryFolder + "\\";
 }
 
 // Scans the folder of one area that has a Local value and tells what it held.
-report::AreaSummary scanArea(RunState& state, unsigned number, const std::string& local) {
-  const auto folder = sceneryFolderPath(state.paths, state.hostFolder, local);
-  report::AreaSummary area{number, folder ? *folder : unbuiltFolderText(state, local), false, 0, 0};
+report::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, report::TextOut& console,
+                             ScanResults& results, unsigned number, const std::string& local) {
+  const auto folder = sceneryFolderPath(request.paths, request.hostFolder, local);
+  report::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
   if (!folder) return area;
-  const ScanCounters before = state.counters;
-  scanFolder(state, *folder);
-  area.allFiles = state.counters.allFiles - before.allFiles;
-  area.facilityFiles = state.counters.facilityFiles - before.facilityFiles;
+  const ScanCounters own = scanFolder(checker, console, results, *folder);
+  area.allFiles = own.allFiles;
+  area.facilityFiles = own.facilityFiles;
   // Only the explanation asks, so a plain run makes no extra system call.
-  if (state.explain) area.exists = platform::pathExists(folder->substr(0, folder->size() - 1));
+  if (request.command.explain) area.exists = platform::pathExists(folder->substr(0, folder->size() - 1));
   return area;
 }
 
 }  // namespace
 
-void scanSceneryAreas(RunState& state) {
-  state.counters = ScanCounters{};
-  state.areas.clear();
-  const std::string configPath = state.hostFolder + platform::pathSeparator() + kSceneryConfig;
+void scanSceneryAreas(const RunRequest& request, FileChecker& checker, report::TextOut& console,
+                      ScanResults& results) {
+  results = ScanResults{};
   // A configuration path too long to open reads like a missing Scenery.cfg.
-  if (fitsPathLimit(configPath)) {
-    const std::vector<std::string> locals = platform::profileValues(configPath, areaSectionNames(), kLocalKey);
+  if (const auto configPath = platform::joinPath({request.hostFolder, kSceneryConfig})) {
+    const std::vector<std::string> locals = platform::profileValues(*configPath, areaSectionNames(), kLocalKey);
     for (unsigned area = kFirstArea; area <= kLastArea && area - kFirstArea < locals.size(); ++area) {
       const std::string& local = locals[area - kFirstArea];
-      if (!local.empty()) state.areas.push_back(scanArea(state, area, local));
+      if (!local.empty()) results.areas.push_back(scanArea(request, checker, console, results, area, local));
     }
   }
-  state.console.print(report::kAreaWalkEnd);
+  console.print(report::kAreaWalkEnd);
 }
 
 }  // namespace driver

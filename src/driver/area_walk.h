@@ -5,8 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/run.h"
+#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "report/text_out.h"
 
 namespace driver {
 
@@ -17,9 +18,11 @@ inline constexpr unsigned kLastArea = 399;
 std::vector<std::string> areaSectionNames();
 
 // Scans the scenery folder of every area Area.001 to Area.399 that
-// Scenery.cfg in the host folder gives a Local value, in area order, after
-// resetting the counters; then ends the running count's line.
-void scanSceneryAreas(RunState& state);
+// Scenery.cfg in the host folder gives a Local value, in area order, into
+// `results` (emptied first), with each area's own counts; then ends the
+// running count's line. With --explain asked, also tells whether each folder exists.
+void scanSceneryAreas(const RunRequest& request, FileChecker& checker, report::TextOut& console,
+                      ScanResults& results);
 
 // The scenery folder of an area whose Local value is `localValue`: inside the
 // host folder for a relative value, where it points for an absolute one;

@@ -2,14 +2,16 @@
 
 #include <string>
 
-#include "driver/run.h"
+#include "driver/run_state.h"
+#include "report/text_out.h"
 
 namespace driver {
 
-// Opens every .bgl entry of `folder` (ending with a separator), counts it,
-// runs the facility checks on facility files and prints the running count at
+// Opens every .bgl entry of `folder` (ending with a separator), checks it,
+// records a bad file's verdict in `results` and prints the running count at
 // every tenth file of the run. Files that cannot be opened are skipped
-// uncounted.
-void scanFolder(RunState& state, const std::string& folder);
+// uncounted. Gives what this folder alone held.
+ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResults& results,
+                        const std::string& folder);
 
 }  // namespace driver

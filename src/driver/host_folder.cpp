@@ -1,6 +1,6 @@
 #include "driver/host_folder.h"
 
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
 
 namespace driver {
@@ -16,10 +16,10 @@ constexpr const char* kMarkerFolder = "SCENEDB";
 bool isTrimmed(char c) { return c == '\\' || c == ' '; }
 
 std::string parentWithMarker(const HostProbe& probe) {
-  std::string candidate = probe.currentFolder() + probe.separator + kParentFolder;
+  const std::string candidate = probe.currentFolder() + probe.separator + kParentFolder;
   const std::string marker = candidate + probe.separator + kMarkerFolder;
   // A current folder too long for the marker path means no host folder.
-  if (!fitsPathLimit(marker) || !probe.pathExists(marker)) return {};
+  if (!platform::fitsPathLimit(marker) || !probe.pathExists(marker)) return {};
   return candidate;
 }
 
@@ -35,8 +35,8 @@ HostProbe systemHostProbe(const platform::SystemPaths& paths) {
                    platform::pathExists, platform::currentFolder, platform::pathSeparator()};
 }
 
-std::string trimRegistryPath(std::string text, LeadByteTest isLeadByte) {
-  text.resize(lengthWithoutTrailing(text, isTrimmed, isLeadByte));
+std::string trimRegistryPath(std::string text, platform::LeadByteTest isLeadByte) {
+  text.resize(platform::lengthWithoutTrailing(text, isTrimmed, isLeadByte));
   return text;
 }
 

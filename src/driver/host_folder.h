@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
 
 namespace driver {
@@ -25,7 +25,7 @@ HostProbe systemHostProbe(const platform::SystemPaths& paths);
 
 // A registry path without its trailing backslashes and blanks; the first
 // character always stays, and a two-byte character is never cut.
-std::string trimRegistryPath(std::string text, LeadByteTest isLeadByte = platform::isLeadByte);
+std::string trimRegistryPath(std::string text, platform::LeadByteTest isLeadByte = platform::isLeadByte);
 
 // The FS2002 folder to scan: the registry's path when it exists, else the
 // default install path when it exists (each as the path of this system it

@@ -1,47 +1,34 @@
 #include "driver/named_files.h"
 
-#include "checks/classification.h"
-#include "checks/stock_tables.h"
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
+#include "report/explanation.h"
 
 namespace driver {
 
 namespace {
 
-// The name after the path's last separator; Windows paths may use '/' too.
-std::string fileNameOf(const std::string& path) {
-  std::size_t cut = lastSeparator(path, platform::pathSeparator());
-  const std::size_t slash = lastSeparator(path, '/');
-  if (cut == std::string::npos || (slash != std::string::npos && slash > cut)) cut = slash;
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-report::NamedFileResult checkNamedFile(RunState& state, const std::string& path) {
+report::NamedFileResult checkNamedFile(FileChecker& checker, const std::string& path) {
   report::NamedFileResult result;
-  const std::string name = asciiLower(fileNameOf(path));
-  result.verdict.isStock = checks::isStockFacilityName(name);
+  const std::string name = platform::asciiLower(platform::fileNameOf(path));
   const platform::FileHandle file{platform::openForReading(path)};
   result.opened = file != nullptr;
-  if (!result.opened) return result;
-  checks::FileBytes bytes(file.get(), state.checks.window);
-  result.facility = checks::isFacilityFile(bytes, state.checks.facilityHeader);
-  if (result.facility) result.verdict = checks::classifyFacilityFile(state.checks, bytes, name, path);
+  if (result.opened) result.verdict = checker.check(file.get(), name);
   return result;
 }
 
 }  // namespace
 
-RunOutcome checkNamedFiles(RunState& state, const std::vector<std::string>& paths) {
+RunOutcome checkNamedFiles(FileChecker& checker, report::TextOut& console, const std::vector<std::string>& paths) {
   RunOutcome outcome = RunOutcome::NoBadFiles;
   for (const std::string& path : paths) {
-    const report::NamedFileResult result = checkNamedFile(state, path);
+    const report::NamedFileResult result = checkNamedFile(checker, path);
     if (!result.opened) {
       outcome = RunOutcome::Failed;
-    } else if (result.facility && result.verdict.bad() && outcome != RunOutcome::Failed) {
+    } else if (result.verdict.bad() && outcome != RunOutcome::Failed) {
       outcome = RunOutcome::BadFilesFound;
     }
-    report::printNamedFile(state.console, path, result);
+    report::printNamedFile(console, path, result);
   }
   return outcome;
 }

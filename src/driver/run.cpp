@@ -6,8 +6,9 @@
 #include "driver/area_walk.h"
 #include "driver/host_folder.h"
 #include "driver/named_files.h"
-#include "driver/path_text.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
+#include "report/explanation.h"
 #include "report/listing.h"
 #include "report/texts.h"
 
@@ -15,18 +16,48 @@ namespace driver {
 
 namespace {
 
-// `ownFolder` is nothing when the program's own path could not be read: the
-// listing then goes nowhere, rather than into the root of some drive.
-RunOutcome scanAndReport(RunState& state, const std::optional<std::string>& ownFolder) {
+// Finds, once, the program's own folder (made the current folder: the last
+// host folder candidate is its parent), where Windows paths lead, and the
+// host folder.
+void locateInstallation(RunRequest& request) {
+  const std::string programPath = platform::programPath();
+  if (!programPath.empty()) {
+    request.ownFolder = platform::folderOf(programPath, platform::pathSeparator());
+    platform::setCurrentFolder(*request.ownFolder);
+  }
+  request.paths = platform::systemPaths(request.ownFolder.value_or(std::string()));
+  request.hostFolder = locateHostFolder(systemHostProbe(request.paths));
+}
+
+// The listing's path beside the program; empty text when the program's own
+// folder is unknown (the listing then goes nowhere, rather than into the
+// root of some drive). A path too long is kept whole, for the report to
+// refuse and name.
+std::string listingPath(const RunRequest& request) {
+  if (!request.ownFolder) return {};
+  return *request.ownFolder + platform::pathSeparator() + report::kListingFileName;
+}
+
+RunOutcome scanAndReport(RunState& state) {
   state.console.print(report::kHostFolderFound);
-  scanSceneryAreas(state);
+  scanSceneryAreas(state.request, state.checker, state.console, state.results);
   state.console.print(report::kScanCompleted);
-  const std::string listingPath =
-      ownFolder ? *ownFolder + platform::pathSeparator() + report::kListingFileName : std::string();
-  const report::ListingOutcome listing = report::writeListing(listingPath, state.checks.lists, state.console);
-  if (state.explain) report::printExplanation(state.console, state.areas, state.checks.lists);
+  const report::ListingOutcome listing =
+      report::writeListing(listingPath(state.request), state.results.lists, state.console);
+  if (state.request.command.explain) {
+    report::printExplanation(state.console, state.results.areas, state.results.lists);
+  }
   if (!listing.created) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
+}
+
+RunOutcome runScan(RunState& state) {
+  locateInstallation(state.request);
+  if (state.request.hostFolder.empty()) {
+    state.console.print(report::kNoHostFolder);
+    return RunOutcome::Failed;
+  }
+  return scanAndReport(state);
 }
 
 void waitForEnter() {
@@ -34,36 +65,21 @@ void waitForEnter() {
   }
 }
 
-}  // namespace
-
-std::string ownFolderOf(const std::string& programPath, char separator, LeadByteTest isLeadByte) {
-  const std::size_t last = lastSeparator(programPath, separator, isLeadByte);
-  return last == std::string::npos ? std::string() : programPath.substr(0, last);
-}
-
-RunOutcome runScan(RunState& state) {
-  state.console.print(report::formatText(report::kBanner, report::kVersion));
-  const std::string programPath = platform::programPath();
-  std::optional<std::string> ownFolder;
-  if (!programPath.empty()) {
-    ownFolder = ownFolderOf(programPath, platform::pathSeparator());
-    // The last host folder candidate is the parent of the current folder.
-    platform::setCurrentFolder(*ownFolder);
-  }
-  state.paths = platform::systemPaths(ownFolder.value_or(std::string()));
-  state.hostFolder = locateHostFolder(systemHostProbe(state.paths));
-  RunOutcome outcome = RunOutcome::Failed;
-  if (state.hostFolder.empty()) {
-    state.console.print(report::kNoHostFolder);
-  } else {
-    outcome = scanAndReport(state, ownFolder);
-  }
-  state.console.print(report::kPressEnter);
+// The frame of every form that checks files: the banner before, the ENTER
+// prompt and the wait after.
+template <typename Body>
+RunOutcome framed(report::TextOut& console, Body body) {
+  console.print(report::formatText(report::kBanner, report::kVersion));
+  const RunOutcome outcome = body();
+  console.print(report::kPressEnter);
   waitForEnter();
   return outcome;
 }
 
+}  // namespace
+
 RunOutcome runProgram(RunState& state, const CommandLine& command) {
+  state.request.command = command;
   switch (command.form) {
     case CommandLine::Form::Help:
       state.console.print(report::formatText(report::kVersionLine, report::kVersion) + report::kUsage);
@@ -71,18 +87,14 @@ RunOutcome runProgram(RunState& state, const CommandLine& command) {
     case CommandLine::Form::Version:
       state.console.print(report::formatText(report::kVersionLine, report::kVersion));
       return RunOutcome::Answered;
-    case CommandLine::Form::Files: {
-      state.console.print(report::formatText(report::kBanner, report::kVersion));
-      const RunOutcome outcome = checkNamedFiles(state, command.files);
-      state.console.print(report::kPressEnter);
-      waitForEnter();
-      return outcome;
-    }
+    case CommandLine::Form::Files:
+      return framed(state.console, [&state] {
+        return checkNamedFiles(state.checker, state.console, state.request.command.files);
+      });
     case CommandLine::Form::Scan:
       break;
   }
-  state.explain = command.explain;
-  return runScan(state);
+  return framed(state.console, [&state] { return runScan(state); });
 }
 
 int exitStatusOf(RunOutcome outcome) {

@@ -10,12 +10,24 @@
 #include <vector>
 
 // The few operating-system services the run needs. Exactly one implementation
-// is compiled: platform_win32.cpp on Windows, platform_posix.cpp elsewhere.
+// is compiled: win32/ on Windows; posix/ elsewhere, which gives a POSIX disk
+// the Windows view FS2002's installation expects (names that ignore letter
+// case, drive letters and the registry through the Wine prefix).
+//
+// Letter case: Windows ignores it in every name. The calls below that take
+// texts of the installation (pathExists, profileValues, findBglFiles,
+// openForWriting) ignore it on every system; those that take a path the run
+// already holds as spelled on disk, or a path the user typed
+// (isExistingFile, openForReading), hand it to the system as it is: Windows
+// still ignores letter case there, a POSIX disk does not. Each call says which.
 namespace platform {
 
 // Longest path text the run builds or accepts (a Windows path buffer of 260
 // bytes less its terminator). Longer paths are refused, never cut short.
 inline constexpr std::size_t kMaxPathLength = 259;
+
+// Size of the blocks in which output to a file or pipe is collected.
+inline constexpr std::size_t kOutputBlockSize = 4096;
 
 // Separator of the paths the run builds: '\\' on Windows, '/' elsewhere.
 char pathSeparator();
@@ -29,13 +41,14 @@ void setCurrentFolder(const std::string& folder);
 // The process's current folder; empty when it cannot be read.
 std::string currentFolder();
 
-// Where the installation's Windows path texts lead on this system, found
-// once per run from the program's own folder. On Windows the texts are the
-// paths; elsewhere drive letters lead through the Wine prefix the program
-// sits in, or WINEPREFIX, or ~/.wine (`winePrefix`, empty when there is none).
-struct SystemPaths {
-  std::string winePrefix;
-};
+// Where the installation's Windows path texts and its registry lead on this
+// system, found once per run from the program's own folder. What it holds is
+// each implementation's own: on Windows nothing, the texts are the paths;
+// elsewhere the Wine prefix that drive letters and the registry lead through.
+// An empty one (nullptr) leads nowhere but where the texts say: no drive
+// letter leads anywhere and there is no registry.
+struct PathMap;
+using SystemPaths = std::shared_ptr<const PathMap>;
 SystemPaths systemPaths(const std::string& ownFolder);
 
 // Text of registry value `valueName` under HKEY_LOCAL_MACHINE\`key` in the
@@ -44,15 +57,17 @@ SystemPaths systemPaths(const std::string& ownFolder);
 // kMaxPathLength. Elsewhere than Windows, read from the prefix's system.reg.
 std::optional<std::string> registryText(const SystemPaths& paths, const char* key, const char* valueName);
 
-// True when a file or folder of that name exists.
+// True when a file or folder of that name exists; letter case ignored.
 bool pathExists(const std::string& path);
 
-// True when `path` names an existing file that is not a folder.
+// True when `path` names an existing file that is not a folder; the path as
+// given (the command line's paths are the user's own).
 bool isExistingFile(const std::string& path);
 
 // The value of `key` in each of `sections` of the INI file at `filePath`,
 // read once, each at most 999 characters; empty where the file, the section
-// or the key is missing. Only a regular file is read.
+// or the key is missing. Only a regular file is read. Letter case ignored in
+// the path, the section names and the key.
 std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
                                        const std::string& key);
 
@@ -64,8 +79,8 @@ struct FolderListing {
 
 // Lists the .bgl entries of `folder` (a path ending with a separator): names
 // ending in ".bgl" and, as the search also matches 8.3 short names, names
-// whose last extension begins with "bgl" (any letter case). A missing folder
-// gives no entries.
+// whose last extension begins with "bgl" (any letter case). Letter case
+// ignored in the folder's path too. A missing folder gives no entries.
 FolderListing findBglFiles(const std::string& folder);
 
 // Closes a stream when its owner goes; success is judged, where it matters,
@@ -76,7 +91,8 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens an existing regular file for binary reading, without denying other
-// readers or writers access; nullptr when it cannot be opened.
+// readers or writers access; nullptr when it cannot be opened. The path as
+// given: the scan passes names as listed, spelled on disk.
 std::FILE* openForReading(const std::string& path);
 
 // Reads up to `into.size()` bytes at `position` of a file opened by
@@ -87,10 +103,12 @@ std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8
 
 // Opens a listing file for writing, created or emptied: only a regular file
 // or a new one, never a device or a pipe; nullptr when it cannot be opened.
+// Letter case ignored: an existing file of another spelling is the one written.
 std::FILE* openForWriting(const std::string& path);
 
 // A folder text of the installation (Windows form, from Scenery.cfg or the
-// registry) as a path of this system.
+// registry) as a path of this system; a drive letter's case is ignored, the
+// rest is looked up later, by the calls that take the path.
 struct FolderText {
   enum class Kind {
     Relative,     // to be appended to the host folder

@@ -113,18 +113,4 @@ std::string ansiFromUtf8(std::string_view text) {
   return out;
 }
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool sameAsciiFolded(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return foldAscii(x) == foldAscii(y); });
-}
-
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool isDrivePath(std::string_view text) {
-  return text.size() >= 3 && foldAscii(text[0]) >= 'a' && foldAscii(text[0]) <= 'z' && text[1] == ':' &&
-         (text[2] == '\\' || text[2] == '/');
-}
-
 }  // namespace platform

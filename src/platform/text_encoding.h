@@ -33,16 +33,4 @@ std::string ansiFromUtf8(std::string_view text);
 // Unicode as U+FFFD).
 void appendUtf8(std::string& out, char32_t code);
 
-// ASCII letters A to Z lowered and all other bytes unchanged, the folding
-// every name comparison of the program uses.
-char foldAscii(char c);
-bool sameAsciiFolded(std::string_view a, std::string_view b);
-
-// ASCII letters a to z raised, for orderings that follow upper-case spelling.
-char upperAscii(char c);
-
-// True for a path text that starts with a drive letter, a colon and a
-// backslash or slash ("C:\FS2002", "d:/Addon").
-bool isDrivePath(std::string_view text);
-
 }  // namespace platform

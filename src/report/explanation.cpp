@@ -1,6 +1,5 @@
 #include "report/explanation.h"
 
-#include <iterator>
 #include <unordered_map>
 #include <utility>
 #include <variant>
@@ -10,9 +9,6 @@
 namespace report {
 
 namespace {
-
-static_assert(std::size(kSectionFaultTexts) == static_cast<std::size_t>(checks::SectionFault::BeyondSeekLimit) + 1,
-              "one text for each rule of the facility section");
 
 // An offset or identifier as 0x and at least eight hexadecimal digits.
 std::string hexText(std::uint64_t value) {
@@ -69,7 +65,7 @@ void printBadFiles(TextOut& console, const checks::BadFileLists& lists) {
 }  // namespace
 
 std::string formatErrorText(const checks::SectionVerdict& verdict) {
-  const SectionFaultText& text = kSectionFaultTexts[static_cast<std::size_t>(verdict.fault)];
+  const SectionFaultText text = sectionFaultText(verdict.fault);
   std::string numbers;
   if (text.numbers != nullptr) {
     numbers = formatText(text.numbers, numberText(verdict.found, text.hex).c_str(),
@@ -92,7 +88,7 @@ void printNamedFile(TextOut& console, const std::string& path, const NamedFileRe
   const char* label = stockLabel(result.verdict.isStock);
   if (!result.opened) {
     paragraph += kNamedFileCannotOpen;
-  } else if (!result.facility) {
+  } else if (!result.verdict.facility) {
     paragraph += formatText(kNamedFileNotFacility, label);
   } else {
     paragraph += formatText(kNamedFileFacility, label);

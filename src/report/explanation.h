@@ -21,8 +21,7 @@ struct AreaSummary {
 // What became of one file named on the command line.
 struct NamedFileResult {
   bool opened = false;
-  bool facility = false;       // it passed the header test
-  checks::FileVerdict verdict;  // the checks' findings for a facility file; isStock always
+  checks::FileVerdict verdict;  // what the checks found, when it could be opened
 };
 
 // The block that --explain adds after the verdict: each area scanned, then

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/texts.h"
 
@@ -40,11 +41,11 @@ ListingOutcome writeListing(const std::string& listingPath, const checks::BadFil
   // Binary mode: the text writer makes the CR LF line ends itself. A path over
   // the limit is refused rather than cut into another path.
   FileHandle file;
-  if (!listingPath.empty() && listingPath.size() <= platform::kMaxPathLength) {
+  if (!listingPath.empty() && platform::fitsPathLimit(listingPath)) {
     file.reset(platform::openForWriting(listingPath));
   }
   if (file) {
-    (void)std::setvbuf(file.get(), nullptr, _IOFBF, kOutputBlockSize);  // a default buffer writes the same bytes
+    (void)std::setvbuf(file.get(), nullptr, _IOFBF, platform::kOutputBlockSize);  // a default buffer writes the same bytes
     TextOut out(file.get(), false);
     writeListingBody(out, lists);
     // A listing cut short by a failed write is no listing. The flush is asked

@@ -32,7 +32,4 @@ class TextOut {
   std::string lineEnded_;
 };
 
-// Size of the blocks in which output to a file or pipe is collected.
-inline constexpr std::size_t kOutputBlockSize = 4096;
-
 }  // namespace report

@@ -4,6 +4,7 @@
 // byte for byte. Users and scripts compare these, so they change only on
 // purpose. LF stands for a line end: the writer turns it into CR LF.
 
+#include "checks/section_validation.h"
 #include "report/version.h"
 
 namespace report {
@@ -87,32 +88,41 @@ inline constexpr const char* kFormatError = "  Format error: %s%s%s\n";  // rule
 inline constexpr const char* kPlaceInEntry = " (directory entry %u, file offset %s)";
 inline constexpr const char* kPlace = " (file offset %s)";
 
-// Each rule of the facility section in plain words, in the order of
-// checks::SectionFault, with the two numbers it compares where it compares
-// two (shown in hexadecimal where `hex`).
+// Each rule of the facility section in plain words, with the two numbers it
+// compares where it compares two (shown in hexadecimal where `hex`).
 struct SectionFaultText {
   const char* rule;
   const char* numbers;
   bool hex;
 };
-inline constexpr SectionFaultText kSectionFaultTexts[] = {
-    {"none", nullptr, false},
-    {"the section's lead-in is cut short", nullptr, false},
-    {"a directory entry's head is cut short", nullptr, false},
-    {"a directory entry is cut short of its type, target offset or the size it announces", nullptr, false},
-    {"a linked block's head is cut short", nullptr, false},
-    {"a block record's head is cut short", nullptr, false},
-    {"wrong directory entry identifier", ", %s found, %s expected", true},
-    {"directory entry size below 8", ", %s found, at least %s expected", false},
-    {"target offset 0 in an entry that must point somewhere", nullptr, false},
-    {"wrong linked block kind", ", %s found, %s expected", true},
-    {"linked block of length 0", nullptr, false},
-    {"block terminator not at the block's length", ", terminator at block +%s, block length %s", false},
-    {"no marker record with content before the block's terminator", nullptr, false},
-    {"directory terminator with a size other than 0", ", size %s found, %s expected", false},
-    {"entry count not as announced", ", %s entries counted, %s announced", false},
-    {"a block record whose size would move the walk back or not at all", nullptr, false},
-    {"a position from 2 GiB on, beyond what a seek reaches", nullptr, false},
-};
+constexpr SectionFaultText sectionFaultText(checks::SectionFault fault) {
+  using Fault = checks::SectionFault;
+  switch (fault) {
+    case Fault::None: return {"none", nullptr, false};
+    case Fault::ShortLeadIn: return {"the section's lead-in is cut short", nullptr, false};
+    case Fault::ShortEntryHead: return {"a directory entry's head is cut short", nullptr, false};
+    case Fault::ShortEntryRest:
+      return {"a directory entry is cut short of its type, target offset or the size it announces", nullptr, false};
+    case Fault::ShortBlockHead: return {"a linked block's head is cut short", nullptr, false};
+    case Fault::ShortRecordHead: return {"a block record's head is cut short", nullptr, false};
+    case Fault::WrongEntryId: return {"wrong directory entry identifier", ", %s found, %s expected", true};
+    case Fault::EntrySizeBelow8: return {"directory entry size below 8", ", %s found, at least %s expected", false};
+    case Fault::TargetOffsetZero: return {"target offset 0 in an entry that must point somewhere", nullptr, false};
+    case Fault::WrongBlockKind: return {"wrong linked block kind", ", %s found, %s expected", true};
+    case Fault::BlockLengthZero: return {"linked block of length 0", nullptr, false};
+    case Fault::TerminatorNotAtBlockLength:
+      return {"block terminator not at the block's length", ", terminator at block +%s, block length %s", false};
+    case Fault::NoQualifyingMarker:
+      return {"no marker record with content before the block's terminator", nullptr, false};
+    case Fault::TerminatorSizeNotZero:
+      return {"directory terminator with a size other than 0", ", size %s found, %s expected", false};
+    case Fault::EntryCountNotAsAnnounced:
+      return {"entry count not as announced", ", %s entries counted, %s announced", false};
+    case Fault::WalkNotForward:
+      return {"a block record whose size would move the walk back or not at all", nullptr, false};
+    case Fault::BeyondSeekLimit: return {"a position from 2 GiB on, beyond what a seek reaches", nullptr, false};
+  }
+  return {"unknown", nullptr, false};
+}
 
 }  // namespace report

@@ -1,27 +1,17 @@
-#include "platform/wine_prefix.h"
+#include "platform/posix/wine_prefix.h"
 
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <memory>
-
+#include "platform/path_text.h"
+#include "platform/posix/posix_files.h"
 #include "platform/text_encoding.h"
 
 namespace platform::wine {
 
 namespace {
 
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+using posix::isFolder;
+using posix::resolvedPath;
 
-bool isRegularFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool holdsRegistry(const std::string& folder) { return isRegularFile(folder + "/system.reg"); }
+bool holdsRegistry(const std::string& folder) { return posix::isRegularFile(folder + "/system.reg"); }
 
 std::string parentOf(const std::string& folder) {
   const std::size_t slash = folder.find_last_of('/');
@@ -36,11 +26,6 @@ std::string enclosingPrefix(std::string folder) {
     folder = parentOf(folder);
   }
   return {};
-}
-
-std::string resolvedPath(const std::string& path) {
-  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-  return resolved ? std::string(resolved.get()) : std::string();
 }
 
 bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (foldAscii(c) >= 'a' && foldAscii(c) <= 'f'); }

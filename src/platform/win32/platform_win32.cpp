@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/text_encoding.h"
+#include "platform/path_text.h"
 
 namespace platform {
 
@@ -19,7 +19,6 @@ namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
 constexpr DWORD kProfileBufferSize = 1000;
-
 
 }  // namespace
 
@@ -51,7 +50,8 @@ std::string currentFolder() {
   return std::string(buffer.data(), length);
 }
 
-SystemPaths systemPaths(const std::string&) { return {}; }
+// Windows path texts are this system's paths: nothing to map.
+SystemPaths systemPaths(const std::string&) { return nullptr; }
 
 std::optional<std::string> registryText(const SystemPaths&, const char* key, const char* valueName) {
   // A 64-bit program must ask for the 32-bit view; a 32-bit one sees it
@@ -144,7 +144,7 @@ bool prepareStandardOutput() {
   _setmode(_fileno(stdout), _O_BINARY);
   const bool terminal = _isatty(_fileno(stdout)) != 0;
   // Without the block buffer the stream keeps its default; output is the same.
-  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, 4096);
+  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, kOutputBlockSize);
   return terminal;
 }
 

@@ -101,7 +101,4 @@ class ProfileScan {
   Field value_{kMaxProfileValueLength + 2};
 };
 
-// The answer for one section of a whole text; for tests and the fuzzer.
-std::string iniValue(std::string_view text, std::string_view section, std::string_view key);
-
 }  // namespace platform

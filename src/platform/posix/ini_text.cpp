@@ -1,8 +1,9 @@
-#include "platform/ini_text.h"
+#include "platform/posix/ini_text.h"
 
 #include <algorithm>
 #include <iterator>
 
+#include "platform/path_text.h"
 #include "platform/text_encoding.h"
 
 namespace platform {
@@ -267,12 +268,6 @@ std::vector<std::string> ProfileScan::finish() {
   partial_.clear();  // an odd last byte of a UTF-16 file is no unit
   endLine();
   return std::move(answers_);
-}
-
-std::string iniValue(std::string_view text, std::string_view section, std::string_view key) {
-  ProfileScan scan({std::string(section)}, key);
-  scan.feed(text);
-  return scan.finish().front();
 }
 
 }  // namespace platform

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "checks/crc32.h"
+#include "checks/file_bytes.h"
+#include "checks/section_validation.h"
+
+namespace checks {
+
+// The CRC-32 of a stock file against its reference value.
+struct ChecksumComparison {
+  std::uint32_t computed = 0;
+  std::uint32_t expected = 0;
+
+  bool matches() const { return computed == expected; }
+};
+
+// What the checks found in one file.
+struct FileVerdict {
+  bool isStock = false;   // its name is one that FS2002 ships
+  bool facility = false;  // it passed the header test; nothing else was checked otherwise
+  std::optional<ChecksumComparison> checksum;  // only for a facility file whose name has a reference value
+  SectionVerdict section;
+
+  bool bad() const { return facility && (!section.sound() || (checksum && !checksum->matches())); }
+};
+
+// Every check of one open file, from its first byte: the header test, then
+// for a facility file the checksum comparison (when its name has a reference
+// value) and the section validation. A function of the file's bytes and its
+// name alone (any letter case); `crcKernel` only decides how fast the CRC
+// comes. Leaves the position undefined and nothing else behind.
+FileVerdict checkFile(FileBytes& file, std::string_view name, Crc32Function crcKernel);
+
+}  // namespace checks

@@ -1,0 +1,86 @@
+#include "platform/path_text.h"
+
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+
+// Calls `visit(start, length)` for each character of `text`, one or two bytes
+// long; a lead byte at the very end stands alone.
+template <typename Visit>
+void forEachCharacter(std::string_view text, LeadByteTest isLeadByte, Visit visit) {
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = isLeadByte(text[at]) && at + 1 < text.size() ? 2 : 1;
+    visit(at, length);
+    at += length;
+  }
+}
+
+}  // namespace
+
+bool sameAsciiFolded(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return foldAscii(x) == foldAscii(y); });
+}
+
+std::string asciiLower(std::string text, LeadByteTest isLeadByte) {
+  forEachCharacter(text, isLeadByte, [&text](std::size_t at, std::size_t length) {
+    if (length == 1) text[at] = foldAscii(text[at]);
+  });
+  return text;
+}
+
+std::size_t lastSeparator(std::string_view text, char separator, LeadByteTest isLeadByte) {
+  std::size_t last = std::string_view::npos;
+  forEachCharacter(text, isLeadByte, [&](std::size_t at, std::size_t length) {
+    if (length == 1 && text[at] == separator) last = at;
+  });
+  return last;
+}
+
+std::size_t lengthWithoutTrailing(std::string_view text, bool (*trimmed)(char), LeadByteTest isLeadByte) {
+  std::size_t keep = 0;
+  forEachCharacter(text, isLeadByte, [&](std::size_t at, std::size_t length) {
+    if (at == 0 || length == 2 || !trimmed(text[at])) keep = at + length;
+  });
+  return keep;
+}
+
+std::string folderOf(const std::string& path, char separator, LeadByteTest isLeadByte) {
+  const std::size_t last = lastSeparator(path, separator, isLeadByte);
+  return last == std::string::npos ? std::string() : path.substr(0, last);
+}
+
+std::string fileNameOf(const std::string& path, LeadByteTest isLeadByte) {
+  std::size_t cut = lastSeparator(path, pathSeparator(), isLeadByte);
+  const std::size_t slash = lastSeparator(path, '/', isLeadByte);
+  if (cut == std::string::npos || (slash != std::string::npos && slash > cut)) cut = slash;
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool isDrivePath(std::string_view text) {
+  return text.size() >= 3 && foldAscii(text[0]) >= 'a' && foldAscii(text[0]) <= 'z' && text[1] == ':' &&
+         (text[2] == '\\' || text[2] == '/');
+}
+
+std::optional<std::string> joinPath(std::initializer_list<std::string_view> parts) {
+  std::string path;
+  bool first = true;
+  for (const std::string_view part : parts) {
+    if (!first) path.push_back(pathSeparator());
+    path.append(part);
+    first = false;
+  }
+  if (!fitsPathLimit(path)) return std::nullopt;
+  return path;
+}
+
+std::optional<std::string> pathInFolder(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  path.append(name);
+  if (!fitsPathLimit(path)) return std::nullopt;
+  return path;
+}
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+// POSIX services: the program's own path and folder, the opening and reading
+// of files, standard output. The Windows view of the installation's names,
+// folders and registry is in windows_view.cpp.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <limits>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/windows_view.h"
+
+namespace platform {
+
+namespace {
+
+// Room for the longest path Linux hands over (PATH_MAX).
+constexpr std::size_t kSystemPathBufferSize = 4096;
+
+}  // namespace
+
+char pathSeparator() { return '/'; }
+
+std::string programPath() {
+  std::array<char, kSystemPathBufferSize> buffer{};
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  // A full buffer may hold a path cut short: no text rather than another path.
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return {};
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+// The own folder of a program in the root is the empty text before its '/'.
+void setCurrentFolder(const std::string& folder) { (void)::chdir(folder.empty() ? "/" : folder.c_str()); }
+
+std::string currentFolder() {
+  std::array<char, kSystemPathBufferSize> buffer{};
+  if (::getcwd(buffer.data(), buffer.size()) == nullptr) return {};
+  return std::string(buffer.data());
+}
+
+bool isExistingFile(const std::string& path) {
+  return !path.empty() && posix::targetExists(path) && !posix::isFolder(path);
+}
+
+std::FILE* openForReading(const std::string& path) {
+  // Only regular files are scanned, as on Windows where a folder fails to open.
+  const int fd = posix::openRegularFile(path, O_RDONLY);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "rb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+  if (position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+  ssize_t got = 0;
+  do {
+    got = ::pread(::fileno(file), into.data(), into.size(), static_cast<off_t>(position));
+  } while (got < 0 && errno == EINTR);
+  return got < 0 ? 0 : static_cast<std::size_t>(got);
+}
+
+std::FILE* openForWriting(const std::string& path) {
+  const int fd = posix::openRegularFile(posix::spellingOnDisk(path), O_WRONLY | O_CREAT);
+  if (fd < 0) return nullptr;
+  std::FILE* file = nullptr;
+  if (::ftruncate(fd, 0) == 0 && ::fcntl(fd, F_SETFL, 0) == 0) file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
+
+bool isLeadByte(char) { return false; }
+
+bool prepareStandardOutput() {
+  const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+  // Without the block buffer the stream keeps its default; output is the same.
+  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, kOutputBlockSize);
+  return terminal;
+}
+
+}  // namespace platform

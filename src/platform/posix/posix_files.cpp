@@ -1,0 +1,84 @@
+#include "platform/posix/posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdlib>
+#include <memory>
+
+namespace platform::posix {
+
+namespace {
+
+constexpr std::size_t kReadBlockSize = std::size_t{64} * 1024;
+
+bool statMode(const std::string& path, mode_t kind) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
+}
+
+}  // namespace
+
+bool entryExists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+bool targetExists(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool isFolder(const std::string& path) { return statMode(path, S_IFDIR); }
+
+bool isRegularFile(const std::string& path) { return statMode(path, S_IFREG); }
+
+int openRegularFile(const std::string& path, int flags) {
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void forEachBlock(int fd, const std::function<void(std::string_view)>& take) {
+  std::array<char, kReadBlockSize> block{};
+  ssize_t got = 0;
+  while ((got = ::read(fd, block.data(), block.size())) > 0) {
+    take(std::string_view(block.data(), static_cast<std::size_t>(got)));
+  }
+}
+
+std::optional<std::string> regularFileText(const std::string& path) {
+  const int fd = openRegularFile(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  forEachBlock(fd, [&text](std::string_view block) { text.append(block); });
+  ::close(fd);
+  return text;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
+
+std::string resolvedPath(const std::string& path) {
+  const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  return resolved ? std::string(resolved.get()) : std::string();
+}
+
+}  // namespace platform::posix
