@@ -11,8 +11,12 @@
 #include "driver/command_line.h"
 #include "driver/host_folder.h"
 #include "driver/run.h"
+#include "driver/run_state.h"
 #include "platform/platform.h"
+#include "support/bgl_builder.h"
 #include "support/code_pages.h"
+#include "support/crc_forge.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -161,6 +165,32 @@ TEST(AreaWalk, FolderPathsOverTheLimitAreRefused) {
   const std::string host = native("H|") + std::string(246, 'h');  // 248 + "|a|scenery|" = 259
   EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, host, "a")->size(), 259U);
   EXPECT_FALSE(driver::sceneryFolderPath(kNoPrefix, host, "ab"));
+}
+
+// The run's one window serves file after file: no file's verdict may take
+// bytes of the file checked before it, whatever their sizes.
+TEST(FileChecker, EachFileIsJudgedByItsOwnBytesThroughTheSharedWindow) {
+  using testsupport::Bytes;
+  Bytes large = testsupport::soundFacilityFile();
+  large.resize(70000);  // more than one window
+  large = testsupport::withCrc32(large, 0x6C40A47E);
+  const Bytes cut(large.begin(), large.begin() + 65546);
+  driver::FileChecker checker;
+  const auto check = [&checker](const Bytes& bytes) {
+    const testsupport::ScratchFile file(bytes);
+    return checker.check(file.get(), "GEOPOL07.BGL");
+  };
+  const auto clean = [](const checks::FileVerdict& verdict) {
+    return verdict.isStock && verdict.facility && verdict.checksum && !verdict.bad();
+  };
+  EXPECT_TRUE(clean(check(large)));
+  const checks::FileVerdict shorter = check(cut);
+  EXPECT_TRUE(shorter.facility && shorter.section.sound());
+  EXPECT_TRUE(shorter.checksum && !shorter.checksum->matches());
+  const checks::FileVerdict plain = check(testsupport::plainBglFile(300));
+  EXPECT_FALSE(plain.facility || plain.checksum || plain.bad());
+  EXPECT_TRUE(plain.isStock);
+  EXPECT_TRUE(clean(check(large)));
 }
 
 TEST(AreaWalk, SectionNamesAreAskedWithThreeDigits) {

@@ -207,20 +207,21 @@ bool hasClmul() { return __builtin_cpu_supports("pclmul") && __builtin_cpu_suppo
 // registers (GCC bug 54412), so the wide kernels stay off there. The one test
 // of _WIN32 outside the platform layer: it concerns the compiler's code, not
 // a service of the system.
-#if defined(_WIN32)
-constexpr bool kWideRegistersSpillSafely = false;
-#else
-constexpr bool kWideRegistersSpillSafely = true;
-#endif
-
 bool hasVpclmul256() {
-  return kWideRegistersSpillSafely && hasClmul() && __builtin_cpu_supports("avx2") &&
-         __builtin_cpu_supports("vpclmulqdq");
+#if defined(_WIN32)
+  return false;
+#else
+  return hasClmul() && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("vpclmulqdq");
+#endif
 }
 
 bool hasVpclmul() {
-  return kWideRegistersSpillSafely && hasClmul() && __builtin_cpu_supports("avx512f") &&
-         __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("vpclmulqdq");
+#if defined(_WIN32)
+  return false;
+#else
+  return hasClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("vpclmulqdq");
+#endif
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ constexpr const char* kMarkerFolder = "SCENEDB";
 bool isTrimmed(char c) { return c == '\\' || c == ' '; }
 
 std::string parentWithMarker(const HostProbe& probe) {
-  const std::string candidate = probe.currentFolder() + probe.separator + kParentFolder;
+  std::string candidate = probe.currentFolder() + probe.separator + kParentFolder;
   const std::string marker = candidate + probe.separator + kMarkerFolder;
   // A current folder too long for the marker path means no host folder.
   if (!platform::fitsPathLimit(marker) || !probe.pathExists(marker)) return {};
