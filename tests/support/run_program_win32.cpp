@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "support/run_program.h"
 
@@ -41,9 +42,19 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::filesyste
   // Quoted as Explorer passes the paths of dropped files (none holds a quote).
   for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      workingFolder.string().c_str(), &startup, &process)) {
-    throw std::runtime_error("CreateProcess failed for " + program.string());
+  // Wine now and then fails to start a program copied a moment before (seen
+  // once in a few hundred starts); a few tries a little apart tell that from
+  // a program that cannot start.
+  bool started = false;
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessA(program.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             workingFolder.string().c_str(), &startup, &process) != 0;
+    if (!started) error = GetLastError();
+  }
+  if (!started) {
+    throw std::runtime_error("CreateProcess failed for " + program.string() + ", error " + std::to_string(error));
   }
   CloseHandle(writeEnd.value);
   writeEnd.value = nullptr;
