@@ -154,6 +154,9 @@ TEST(StockTables, CountsUniquenessAndInclusion) {
     EXPECT_TRUE(names.count(entry.name)) << entry.name;
   }
   EXPECT_EQ(checksumNames.size(), 203U);
+  // Lookups search by halving: every name of both tables must be found by its own lookup.
+  for (std::string_view name : checks::StockFacilityNames) EXPECT_TRUE(checks::isStockFacilityName(name)) << name;
+  for (const auto& entry : checks::StockChecksums) EXPECT_EQ(checks::findStockChecksum(entry.name), entry.crc);
   std::size_t withoutChecksum = 0;
   for (std::string_view name : names) {
     withoutChecksum += checksumNames.count(name) == 0 ? 1 : 0;

@@ -1,12 +1,13 @@
 #include "checks/stock_tables.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/path_text.h"
 
 namespace checks {
 
-// Sorted by name; the order has no effect on any lookup since names are unique.
+// Sorted by name, lower case: lookups search by halving.
 const std::array<std::string_view, kStockFacilityNameCount> StockFacilityNames = {
     "afrcafd.bgl", "afreafd.bgl", "afrsafd.bgl", "alaseafd.bgl", "alaswafd.bgl", "asiacafd.bgl",
     "austeafd.bgl", "austwafd.bgl", "awyjb000.bgl", "awyjb001.bgl", "awyjl000.bgl", "awyjl001.bgl",
@@ -268,15 +269,27 @@ const std::array<StockChecksum, kStockChecksumCount> StockChecksums = {{
     {"way018.bgl", 0x1DF198FD},
 }};
 
+namespace {
+
+// The name with its ASCII letters folded, as the tables spell theirs.
+std::string foldedName(std::string_view name) {
+  std::string folded(name);
+  std::transform(folded.begin(), folded.end(), folded.begin(), platform::foldAscii);
+  return folded;
+}
+
+}  // namespace
+
 bool isStockFacilityName(std::string_view name) {
-  return std::any_of(StockFacilityNames.begin(), StockFacilityNames.end(),
-                     [name](std::string_view stock) { return platform::sameAsciiFolded(stock, name); });
+  const std::string folded = foldedName(name);
+  return std::binary_search(StockFacilityNames.begin(), StockFacilityNames.end(), std::string_view(folded));
 }
 
 std::optional<std::uint32_t> findStockChecksum(std::string_view name) {
-  const auto entry = std::find_if(StockChecksums.begin(), StockChecksums.end(),
-                                  [name](const StockChecksum& e) { return platform::sameAsciiFolded(e.name, name); });
-  if (entry == StockChecksums.end()) return std::nullopt;
+  const std::string folded = foldedName(name);
+  const auto entry = std::lower_bound(StockChecksums.begin(), StockChecksums.end(), std::string_view(folded),
+                                      [](const StockChecksum& e, std::string_view key) { return e.name < key; });
+  if (entry == StockChecksums.end() || entry->name != folded) return std::nullopt;
   return entry->crc;
 }
 
