@@ -3,7 +3,6 @@
 namespace checks {
 
 void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict) {
-  if (!verdict.facility) return;
   if (verdict.checksum && !verdict.checksum->matches()) {
     lists.checksumErrorList.prepend({path, verdict.isStock, *verdict.checksum});
   }

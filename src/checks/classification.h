@@ -41,8 +41,8 @@ struct BadFileLists {
 
 // Classifies the verdict of the file at `path` into the lists: an abnormal
 // checksum prepends a record to the checksum error list, then a failed
-// section validation one to the format error list. A file that is no
-// facility file, or passed, is recorded nowhere.
+// section validation one to the format error list. A file that passed, or
+// is no facility file (no check ran), is recorded nowhere.
 void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict);
 
 }  // namespace checks

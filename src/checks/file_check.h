@@ -21,11 +21,11 @@ struct ChecksumComparison {
 // What the checks found in one file.
 struct FileVerdict {
   bool isStock = false;   // its name is one that FS2002 ships
-  bool facility = false;  // it passed the header test; nothing else was checked otherwise
+  bool facility = false;  // it passed the header test; otherwise no other check ran
   std::optional<ChecksumComparison> checksum;  // only for a facility file whose name has a reference value
-  SectionVerdict section;
+  SectionVerdict section;                      // sound unless a validation failed
 
-  bool bad() const { return facility && (!section.sound() || (checksum && !checksum->matches())); }
+  bool bad() const { return !section.sound() || (checksum && !checksum->matches()); }
 };
 
 // Every check of one open file, from its first byte: the header test, then
