@@ -93,7 +93,9 @@ int floor(const std::string& host) {
   const Measure measure;
   std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
   const std::string config = host + "/Scenery.cfg";
-  for (const std::string& local : platform::profileValues(config, driver::areaSectionNames(), "Local")) {
+  const auto locals = platform::profileValues(config, driver::areaSectionNames(), "Local");
+  if (!locals) return 2;
+  for (const std::string& local : *locals) {
     if (local.empty()) continue;
     const platform::FolderListing listing = platform::findBglFiles(*driver::sceneryFolderPath({}, host, local));
     for (const std::string& name : listing.names) {
@@ -121,7 +123,9 @@ int scan(const std::string& host, const std::string& kernelName) {
   driver::FileChecker checker(kernel->update);
   driver::ScanResults results;
   const Measure measure;
-  driver::scanSceneryAreas(request, checker, console, results);
+  const auto locals = driver::areaLocalValues(driver::sceneryConfigPath(host));
+  if (!locals) return 2;
+  driver::scanSceneryAreas(request, *locals, checker, console, results);
   return results.counters.allFiles == 0 ? 1 : 0;
 }
 
@@ -140,8 +144,8 @@ int makeConfig(const std::string& path, std::size_t bytes) {
 
 int config(const std::string& path) {
   const Measure measure;
-  const std::vector<std::string> values = platform::profileValues(path, driver::areaSectionNames(), "Local");
-  return values.back().empty() ? 1 : 0;
+  const auto values = platform::profileValues(path, driver::areaSectionNames(), "Local");
+  return !values || values->back().empty() ? 1 : 0;
 }
 
 // The section validation of a file whose entries (as many as records) all

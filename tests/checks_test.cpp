@@ -686,11 +686,21 @@ TEST_F(Classification, NamesAreLookedUpWithoutRegardToCase) {
   EXPECT_EQ(records(lists.checksumErrorList), (Records{{"/scan/BV42301.BGL", true}}));
 }
 
-TEST_F(Classification, FileFailingTheHeaderTestIsNeverChecked) {
-  Bytes bytes = withCrc32(soundFacilityFile(), 0x12345678);
-  bytes[0] = 0;  // header marker
-  classify(bytes, "geopol07.bgl");
-  EXPECT_FALSE(lists.anyBad());
+// Every stock name belongs to a facility file, so a stock file emptied, cut
+// short or with its header overwritten is a format error (its checksum is
+// never computed); an add-on file that fails the header test is no facility
+// file at all.
+TEST_F(Classification, StockNameFailingTheHeaderTestIsAFormatErrorWithoutAChecksum) {
+  Bytes destroyed = withCrc32(soundFacilityFile(), 0x12345678);
+  destroyed[0] = 0;  // header marker
+  const Bytes cut(destroyed.begin(), destroyed.begin() + 10);
+  classify(destroyed, "geopol07.bgl");
+  classify(Bytes{}, "WAY004.BGL");
+  classify(cut, "eurnwafd.bgl");
+  classify(Bytes{}, "myfield.bgl");
+  EXPECT_EQ(records(lists.formatErrorList),
+            (Records{{"/scan/eurnwafd.bgl", true}, {"/scan/WAY004.BGL", true}, {"/scan/geopol07.bgl", true}}));
+  EXPECT_TRUE(lists.checksumErrorList.empty());
 }
 
 }  // namespace

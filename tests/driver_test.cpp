@@ -65,26 +65,37 @@ TEST(HostFolder, RegistryPathLosesTrailingBackslashesAndBlanksButNotItsFirstChar
 }
 
 TEST(HostFolder, RegistryPathIsTrimmedBeforeItsExistenceTest) {
-  FakeSystem system("D:\\FS2002\\ \\", {"D:\\FS2002"});
+  FakeSystem system("D:\\FS2002\\ \\", {"D:\\FS2002", "D:\\FS2002\\Scenery.cfg"});
   EXPECT_EQ(system.locate(), "D:\\FS2002");
-  EXPECT_EQ(system.asked, (std::vector<std::string>{"D:\\FS2002"}));
+  EXPECT_EQ(system.asked, (std::vector<std::string>{"D:\\FS2002", "D:\\FS2002\\Scenery.cfg"}));
 }
 
-TEST(HostFolder, ExistingRegistryPathIsTakenWhateverItHolds) {
-  FakeSystem system("E:\\Games", {"E:\\Games", kDefault});
-  EXPECT_EQ(system.locate(), "E:\\Games");
+// A recorded path is an installation only with its scenery configuration: a
+// folder left behind by an old install is passed over for the fallbacks (the
+// default path stands in only for a missing record).
+TEST(HostFolder, RegistryPathIsTakenOnlyWhenItHoldsASceneryConfiguration) {
+  FakeSystem installed("E:\\Games", {"E:\\Games", "E:\\Games\\Scenery.cfg", kDefault});
+  EXPECT_EQ(installed.locate(), "E:\\Games");
+  FakeSystem leftover("E:\\Games", {"E:\\Games", kDefault, std::string(kDefault) + "\\Scenery.cfg",
+                                      "D:\\FS2002\\Tools\\..\\SCENEDB"});
+  EXPECT_EQ(leftover.locate(), "D:\\FS2002\\Tools\\..");
+  FakeSystem nothingElse("E:\\Games", {"E:\\Games"});
+  EXPECT_EQ(nothingElse.locate(), "");
 }
 
 TEST(HostFolder, TwoBackslashesAreTestedAsOne) {
-  FakeSystem system("\\\\", {"\\"});
+  FakeSystem system("\\\\", {"\\", "\\\\Scenery.cfg"});
   EXPECT_EQ(system.locate(), "\\");
 }
 
 TEST(HostFolder, MissingRegistryPathFallsToTheDefaultPath) {
-  FakeSystem system(std::nullopt, {kDefault});
+  const std::set<std::string> installed = {kDefault, std::string(kDefault) + "\\Scenery.cfg"};
+  FakeSystem system(std::nullopt, installed);
   EXPECT_EQ(system.locate(), kDefault);
-  FakeSystem emptyValue("", {kDefault});
+  FakeSystem emptyValue("", installed);
   EXPECT_EQ(emptyValue.locate(), kDefault);
+  FakeSystem empty(std::nullopt, {kDefault});
+  EXPECT_EQ(empty.locate(), "");
 }
 
 TEST(HostFolder, RegistryPathThatDoesNotExistGoesStraightToTheParentFolder) {
@@ -99,20 +110,25 @@ TEST(HostFolder, RegistryPathThatLeadsToNoFolderIsOneThatDoesNotExist) {
   EXPECT_EQ(system.asked, (std::vector<std::string>{"D:\\FS2002\\Tools\\..\\SCENEDB"}));
 }
 
-TEST(HostFolder, LastCandidateIsTheUnnormalisedParentWithItsMarker) {
-  FakeSystem system(std::nullopt, {"D:\\FS2002\\Tools\\..\\SCENEDB"});
+// The parent of the program's folder first (kept unnormalised), then the
+// program's folder itself: a program put beside SCENEDB finds its installation.
+TEST(HostFolder, LastCandidatesAreTheParentThenTheOwnFolderWithTheirMarker) {
+  FakeSystem system(std::nullopt, {"D:\\FS2002\\Tools\\..\\SCENEDB", "D:\\FS2002\\Tools\\SCENEDB"});
   EXPECT_EQ(system.locate(), "D:\\FS2002\\Tools\\..");
+  FakeSystem inTheInstallation(std::nullopt, {"D:\\FS2002\\SCENEDB"}, "D:\\FS2002");
+  EXPECT_EQ(inTheInstallation.locate(), "D:\\FS2002");
+  EXPECT_EQ(inTheInstallation.asked,
+            (std::vector<std::string>{kDefault, "D:\\FS2002\\..\\SCENEDB", "D:\\FS2002\\SCENEDB"}));
   FakeSystem noMarker(std::nullopt, {"D:\\FS2002\\SCENEDB"});
   EXPECT_EQ(noMarker.locate(), "");
-  EXPECT_EQ(noMarker.asked.back(), "D:\\FS2002\\Tools\\..\\SCENEDB");
 }
 
 TEST(HostFolder, CurrentFolderTooLongForTheMarkerMeansNoHostFolder) {
   const std::string fits = "D:\\" + std::string(245, 'f');  // 248 characters
   FakeSystem atLimit(std::nullopt, {fits + "\\..\\SCENEDB"}, fits);
   EXPECT_EQ(atLimit.locate(), fits + "\\..");
-  const std::string tooLong = fits + "g";
-  FakeSystem overLimit(std::nullopt, {tooLong + "\\..\\SCENEDB"}, tooLong);
+  const std::string tooLong = "D:\\" + std::string(249, 'g');  // the own folder's marker path is 260 long
+  FakeSystem overLimit(std::nullopt, {tooLong + "\\..\\SCENEDB", tooLong + "\\SCENEDB"}, tooLong);
   EXPECT_EQ(overLimit.locate(), "");
   EXPECT_EQ(overLimit.asked, (std::vector<std::string>{kDefault}));
 }
@@ -120,8 +136,9 @@ TEST(HostFolder, CurrentFolderTooLongForTheMarkerMeansNoHostFolder) {
 TEST(HostFolder, UnreadableCurrentFolderIsAnEmptyText) {
   FakeSystem system(std::nullopt, {"\\..\\SCENEDB"}, "");
   EXPECT_EQ(system.locate(), "\\..");
+  FakeSystem ownMarkerOnly(std::nullopt, {"\\SCENEDB"}, "");
+  EXPECT_EQ(ownMarkerOnly.locate(), "");
 }
-
 
 TEST(DoubleByteNames, RegistryPathKeepsTrailBytesThatLookLikeBackslashes) {
   // 0x95 0x5C is a kanji whose trail byte is a backslash.
@@ -188,8 +205,8 @@ TEST(FileChecker, EachFileIsJudgedByItsOwnBytesThroughTheSharedWindow) {
   EXPECT_TRUE(shorter.facility && shorter.section.sound());
   EXPECT_TRUE(shorter.checksum && !shorter.checksum->matches());
   const checks::FileVerdict plain = check(testsupport::plainBglFile(300));
-  EXPECT_FALSE(plain.facility || plain.checksum || plain.bad());
-  EXPECT_TRUE(plain.isStock);
+  EXPECT_FALSE(plain.facility || plain.checksum);
+  EXPECT_TRUE(plain.stockWithoutHeader() && plain.bad());
   EXPECT_TRUE(clean(check(large)));
 }
 

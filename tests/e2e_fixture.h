@@ -53,6 +53,22 @@ class EndToEnd : public ::testing::Test {
   static std::string console(const std::string& counts, const char* verdict) {
     return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + verdict + ex::kPrompt;
   }
+  // The console of a run whose Scenery.cfg cannot be read: nothing scanned.
+  std::string configError() const {
+    return std::string(ex::kBanner) + ex::kLocated + ex::kCantReadConfig + host() + native("/Scenery.cfg") + "\r\n" +
+           ex::kPrompt;
+  }
+  // The console of a scan that could open no file: no verdict.
+  std::string nothingChecked(const std::string& counts = "") const {
+    return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + ex::kNothingChecked + host() +
+           native("/Scenery.cfg") + "\r\n" + ex::kPrompt;
+  }
+  // The console's verdict when bad files were found but the listing could
+  // not be created at `listingPath`: the listing's text is shown instead.
+  static std::string listingShownHere(const std::string& listingPath, const std::string& listingText) {
+    return "ERROR: Can't create listing file " + listingPath + "\r\n" + ex::kVerdictBadFirstLine + ex::kListingHere +
+           listingText + "\r\n";
+  }
   static std::string record(const std::string& path, bool stock) {
     return path + (stock ? "  (Stock file)\r\n" : "  (Add-on file)\r\n");
   }

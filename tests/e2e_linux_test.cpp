@@ -5,6 +5,7 @@
 // Scenery.cfg and FileList.txt should be.
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "e2e_fixture.h"
 #include "support/prefix_builder.h"
@@ -107,13 +108,12 @@ TEST_F(EndToEnd, NamesDifferingOnlyInLetterCaseAreEachCheckedAndListedAsTheyAre)
   const ProgramRun result = run();
   EXPECT_EQ(result.exitStatus, 1);
   const std::string folder = host() + "/A/scenery/";
-  // FIELD.BGL and Field.bgl both lower to a name no entry has exactly: each
-  // then shows as field.bgl, and only the faulty one is listed.
-  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "only.bgl", false) +
-                           record(folder + "field.bgl", false) + record(folder + "AIRPORT.BGL", false) + "\r\n");
+  // Each listed as on disk, so that each listed path opens the file that failed.
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "Only.BGL", false) +
+                           record(folder + "FIELD.BGL", false) + record(folder + "AIRPORT.BGL", false) + "\r\n");
 }
 
-TEST_F(EndToEnd, SceneryCfgThatIsNoRegularFileReadsAsMissing) {
+TEST_F(EndToEnd, SceneryCfgThatIsNoRegularFileCannotBeRead) {
   for (int kind = 0; kind < 3; ++kind) {
     const fs::path config = install.host() / "Scenery.cfg";
     fs::remove_all(config);
@@ -123,8 +123,8 @@ TEST_F(EndToEnd, SceneryCfgThatIsNoRegularFileReadsAsMissing) {
     if (kind == 1) fs::create_symlink("/dev/zero", config);
     if (kind == 2) fs::create_directory(config);
     const ProgramRun result = run();
-    EXPECT_EQ(result.output, console("", ex::kVerdictClean)) << kind;
-    EXPECT_EQ(result.exitStatus, 0) << kind;
+    EXPECT_EQ(result.output, configError()) << kind;
+    EXPECT_EQ(result.exitStatus, 2) << kind;
   }
 }
 
@@ -138,8 +138,12 @@ TEST_F(EndToEnd, ListingThatIsAPipeOrADeviceIsNotWritten) {
     }
     if (kind == 1) fs::create_symlink("/dev/null", listingPath);
     const ProgramRun result = run();
-    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + "ERROR: Can't create listing file " +
-                                 tools() + "/FileList.txt\r\n" + ex::kVerdictBad + ex::kPrompt)
+    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted +
+                                 listingShownHere(tools() + "/FileList.txt", std::string(ex::kHeading) +
+                                                                                 ex::kFormatExplanation +
+                                                                                 record(host() + "/A/scenery/bad.bgl", false) +
+                                                                                 "\r\n") +
+                                 ex::kPrompt)
         << kind;
     EXPECT_EQ(result.exitStatus, 2) << kind;
   }
@@ -154,11 +158,70 @@ TEST_F(EndToEnd, ListingCutShortByAFullDiskIsNotReportedAsWritten) {
   const ProgramRun result = runProgram(program, temp.path(), Input::Closed,
                                        {"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\""},
                                        isolatedEnvironment());
+  std::string records;
+  for (int i : {9, 8, 7, 6, 5, 4, 3, 2, 11, 10, 1, 0}) records += record(host() + "/A/scenery/bad" + std::to_string(i) + ".bgl", false);
   EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 10  Facility Files: 10" +
-                               ex::kCompleted + "ERROR: Can't create listing file " + tools() + "/FileList.txt\r\n" +
-                               ex::kVerdictBad + ex::kPrompt);
+                               ex::kCompleted +
+                               listingShownHere(tools() + "/FileList.txt", std::string(ex::kHeading) +
+                                                                               ex::kFormatExplanation + records + "\r\n") +
+                               ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 2);
   EXPECT_LE(fs::file_size(install.tools() / "FileList.txt"), 1024U);
+}
+
+// Runs the program as a user whom permissions bind: this one, or, when the
+// tests run as root (who reads everything), nobody, with the tree handed over.
+ProgramRun runBoundByPermissions(const fs::path& root, const fs::path& program, const std::vector<std::string>& arguments,
+                                 const std::vector<std::string>& environment) {
+  std::vector<std::string> launcher;
+  if (::geteuid() == 0) {
+    constexpr uid_t kNobody = 65534;
+    EXPECT_EQ(::lchown(root.c_str(), kNobody, kNobody), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+      EXPECT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
+    }
+    launcher = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+  }
+  return runProgram(program, root, Input::Closed, launcher, environment, arguments);
+}
+
+// A file or a scenery folder that is there but cannot be read is not
+// checked: the listing names it at its end, the console warns, --explain
+// says why, and the run fails, whatever the other files gave. A folder named
+// .bgl, a pipe and a dangling link are no scenery files and stay unmentioned.
+TEST_F(EndToEnd, FilesAndFoldersThatCannotBeReadAreNamedAndFailTheRun) {
+  install.config({{areaSection(1), "World"}, {areaSection(2), "Addon"}, {areaSection(3), "Missing"}})
+      .file("World/scenery/eurnwafd.bgl", faultyFacilityFile())
+      .file("World/scenery/Locked.bgl", faultyFacilityFile())
+      .file("World/scenery/fine.bgl", soundFacilityFile())
+      .file("Addon/scenery/hidden.bgl", faultyFacilityFile());
+  const fs::path world = install.host() / "World" / "scenery";
+  fs::create_directory(world / "folder.bgl");
+  ASSERT_EQ(::mkfifo((world / "pipe.bgl").c_str(), 0600), 0);
+  fs::create_symlink(world / "gone", world / "dangling.bgl");
+  const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+  fs::permissions(world / "Locked.bgl", fs::perms::none);
+  fs::permissions(install.host() / "Addon" / "scenery", fs::perms::none);
+  const ProgramRun result = runBoundByPermissions(temp.path(), program, {"--explain"}, isolatedEnvironment());
+
+  const std::string locked = host() + "/World/scenery/Locked.bgl";
+  const std::string addon = host() + "/Addon/scenery/";
+  const std::string eurnwafd = host() + "/World/scenery/eurnwafd.bgl";
+  const std::string warning = std::string(ex::kUnreadWarning) + "2" + ex::kUnreadWarningEnd;
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(eurnwafd, true) + "\r\n" +
+                           ex::kUnreadExplanation + locked + "\r\n" + addon + "\r\n");
+  EXPECT_EQ(result.exitStatus, 2);
+  const std::string explanation =
+      std::string(ex::kAreasHeading) + "  Area.001  " + host() + "/World/scenery/  2 .bgl file(s), 2 facility file(s)\r\n" +
+      "  Area.002  " + addon + "  0 .bgl file(s), 0 facility file(s)\r\n" + "  Area.003  " + host() +
+      "/Missing/scenery/  folder does not exist\r\n" + "\r\nNot checked, because they could not be read:\r\n" +
+      "  " + locked + "  access denied\r\n" + "  " + addon + "  access denied\r\n" + ex::kBadFilesHeading +
+      record(eurnwafd, true);
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictBad + warning +
+                               explanation +
+                               "  Format error: entry count not as announced, 3 entries counted, 4 announced (file "
+                               "offset 0x000000FC)\r\n" +
+                               ex::kPrompt);
 }
 
 }  // namespace

@@ -32,10 +32,44 @@ TEST_F(EndToEnd, CleanRunWritesTheTwoTextListing) {
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
 }
 
-TEST_F(EndToEnd, MissingSceneryConfigScansNothing) {
-  const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+// A scan that checked nothing gives no clean verdict, and leaves the listing
+// of an earlier run as it stands.
+TEST_F(EndToEnd, UnreadableConfigurationOrNothingCheckedIsAnErrorAndTouchesNoListing) {
+  writeText(install.tools() / "FileList.txt", "older listing");
+  install.file("Scenery/World/scenery/bad.bgl", faultyFacilityFile());
+  ProgramRun result = run();
+  EXPECT_EQ(result.output, configError());
+  EXPECT_EQ(result.exitStatus, 2);
+
+  writeText(install.host() / "Scenery.cfg", "");
+  result = run();
+  EXPECT_EQ(result.output, nothingChecked());
+  EXPECT_EQ(result.exitStatus, 2);
+
+  install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Not There"}});
+  fs::remove(install.host() / "Scenery/World/scenery/bad.bgl");
+  result = run();
+  EXPECT_EQ(result.output, nothingChecked());
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(listing(), "older listing");
+
+  // The same installation with one file to check gives a verdict again.
+  install.file("Scenery/World/scenery/texture.bgl", plainBglFile(200));
+  EXPECT_EQ(run().exitStatus, 0);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+// The program put into the installation's own folder, beside SCENEDB.
+TEST_F(EndToEnd, ProgramInTheInstallationFolderItselfFindsIt) {
+  install.config({{areaSection(1), "A"}}).file("A/scenery/bad.bgl", faultyFacilityFile());
+  const fs::path program = install.host() / fs::path(TRAWLEX_PROGRAM).filename();
+  fs::copy_file(TRAWLEX_PROGRAM, program);
+  const ProgramRun result = runProgram(program, temp.path(), Input::Closed, {}, isolatedEnvironment());
+  EXPECT_EQ(result.exitStatus, 1) << result.output;
+  const std::string hostText = fs::canonical(install.host()).string();
+  EXPECT_EQ(readText(install.host() / "FileList.txt"), std::string(ex::kHeading) + ex::kFormatExplanation +
+                                                           record(hostText + native("/A/scenery/bad.bgl"), false) +
+                                                           "\r\n");
 }
 
 TEST_F(EndToEnd, OnlyFormatErrors) {
@@ -70,10 +104,17 @@ TEST_F(EndToEnd, FileInBothListsAndAStockNameFailingTheHeaderTest) {
   install.config({{areaSection(1), "Scenery\\World"}})
       .file("Scenery/World/scenery/way001.bgl", faultyFacilityFile())
       .file("Scenery/World/scenery/geopol07.bgl", notFacility);
+  install.file("Scenery/World/scenery/way004.bgl", Bytes{});
+  install.file("Scenery/World/scenery/emptyaddon.bgl", Bytes{});
   const ProgramRun result = run();
   EXPECT_EQ(result.exitStatus, 1);
-  const std::string way = record(host() + native("/Scenery/World/scenery/way001.bgl"), true);
-  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + way + "\r\n" + ex::kChecksumExplanation + way);
+  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  // Every stock name belongs to a facility file: one that fails the header
+  // test is a format error; an add-on file that does is simply no facility file.
+  const std::string folder = host() + native("/Scenery/World/scenery/");
+  const std::string way = record(folder + "way001.bgl", true);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "way004.bgl", true) + way +
+                           record(folder + "geopol07.bgl", true) + "\r\n" + ex::kChecksumExplanation + way);
 }
 
 TEST_F(EndToEnd, RunningCountAtEveryTenthFileOfTheRun) {
@@ -136,10 +177,11 @@ TEST_F(EndToEnd, MixedLetterCaseResolvesAndTheListingShowsTheRealSpelling) {
   EXPECT_EQ(result.exitStatus, 1);
   // Windows opens the path as the configuration spells it; elsewhere the
   // listing shows the folder's real spelling on disk.
-  const std::string folder = windowsBuild() ? host() + native("/scenery/WORLD/scenery/")
-                                            : host() + native("/Scenery/World/Scenery/");
-  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "airport.bgl", false) +
-                           "\r\n");
+  // Windows lists the name lower-cased (any spelling opens it there);
+  // elsewhere the name as on disk, so that the listed path opens the file.
+  const std::string path = windowsBuild() ? host() + native("/scenery/WORLD/scenery/airport.bgl")
+                                          : host() + native("/Scenery/World/Scenery/AIRPORT.BGL");
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(path, false) + "\r\n");
 }
 
 TEST_F(EndToEnd, FoldersAndUnreadableEntriesAreSkippedUncounted) {
@@ -157,7 +199,10 @@ TEST_F(EndToEnd, BlockedListingIsReportedWithExitStatusTwo) {
   const ProgramRun result = run();
   const std::string listingPath = tools() + native("/FileList.txt");
   EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted +
-                               "ERROR: Can't create listing file " + listingPath + "\r\n" + ex::kVerdictBad + ex::kPrompt);
+                               listingShownHere(listingPath, std::string(ex::kHeading) + ex::kFormatExplanation +
+                                                                 record(host() + native("/A/scenery/bad.bgl"), false) +
+                                                                 "\r\n") +
+                               ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 2);
 }
 

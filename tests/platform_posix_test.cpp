@@ -62,7 +62,7 @@ TEST(PosixPlatform, NamesResolveWithoutRegardToCaseWhereTheExactSpellingIsMissin
   EXPECT_FALSE(platform::pathExists(host + "/SCENEDBX"));
   EXPECT_FALSE(platform::pathExists(""));
   EXPECT_EQ(platform::profileValues(host + "/Scenery.cfg", {"Area.001"}, "Local"), (std::vector<std::string>{"Addon Scenery"}));
-  EXPECT_EQ(platform::profileValues(host + "/Missing.cfg", {"Area.001"}, "Local"), (std::vector<std::string>{""}));
+  EXPECT_EQ(platform::profileValues(host + "/Missing.cfg", {"Area.001"}, "Local"), std::nullopt);
 }
 
 TEST(PosixPlatform, ExactSpellingWinsOverOtherCases) {
@@ -82,9 +82,15 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(std::fgetc(file), 'x');
   std::fclose(file);
-  EXPECT_EQ(platform::openForReading((dir.path() / "folder.bgl").string()), nullptr);
-  EXPECT_EQ(platform::openForReading((dir.path() / "fifo.bgl").string()), nullptr);  // must not block
-  EXPECT_EQ(platform::openForReading((dir.path() / "none.bgl").string()), nullptr);
+  fs::create_symlink(dir.path() / "gone", dir.path() / "dangling.bgl");
+  // None of these is a file that failed to open: no failure is told.
+  for (const char* name : {"folder.bgl", "fifo.bgl", "none.bgl", "dangling.bgl"}) {
+    std::optional<platform::ReadFailure> failure;
+    EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;  // a FIFO must not block
+    EXPECT_FALSE(failure) << name;
+  }
+  EXPECT_FALSE(platform::findBglFiles((dir.path() / "none").string() + "/").failure);
+  EXPECT_FALSE(platform::findBglFiles((dir.path() / "file.bgl").string() + "/").failure);
 }
 
 TEST(PosixPlatform, ListingIsWrittenOnlyIntoARegularOrNewFile) {
@@ -109,12 +115,11 @@ TEST(PosixPlatform, ListingIsWrittenOnlyIntoARegularOrNewFile) {
 
 TEST(PosixPlatform, OnlyARegularSceneryCfgIsRead) {
   TempDir dir;
-  const std::vector<std::string> none{""};
   ASSERT_EQ(::mkfifo((dir.path() / "fifo.cfg").c_str(), 0600), 0);
   fs::create_symlink("/dev/zero", dir.path() / "zero.cfg");
   fs::create_directory(dir.path() / "folder.cfg");
   for (const char* name : {"fifo.cfg", "zero.cfg", "folder.cfg"}) {
-    EXPECT_EQ(platform::profileValues((dir.path() / name).string(), {"Area.001"}, "Local"), none) << name;
+    EXPECT_EQ(platform::profileValues((dir.path() / name).string(), {"Area.001"}, "Local"), std::nullopt) << name;
   }
 }
 

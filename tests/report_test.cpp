@@ -28,6 +28,8 @@ class CapturedConsole {
     std::fflush(file_);
     return readText(dir_.path() / "console");
   }
+  // Starts again with nothing captured (the same stream, emptied).
+  void clear() { ASSERT_EQ(std::freopen((dir_.path() / "console").string().c_str(), "wb", file_), file_); }
 
  private:
   TempDir dir_;
@@ -51,13 +53,14 @@ TEST(TextOut, FormatsLikePrintf) {
 
 class Listing : public ::testing::Test {
  protected:
-  report::ListingOutcome write() { return report::writeListing(listingPath().string(), lists, console.out()); }
+  report::ListingOutcome write() { return report::writeListing(listingPath().string(), {lists, unread}, console.out()); }
   fs::path listingPath() const { return dir.path() / "FileList.txt"; }
   std::string listing() const { return readText(listingPath()); }
 
   TempDir dir;
   CapturedConsole console;
   checks::BadFileLists lists;
+  std::vector<report::UnreadRecord> unread;
 };
 
 TEST_F(Listing, CleanRunWritesTheTwoTexts) {
@@ -98,34 +101,71 @@ TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
                            "/fs/way001.bgl  (Stock file)\r\n");
 }
 
-TEST_F(Listing, ListingThatCannotBeCreatedIsReportedAndTheVerdictStillFollows) {
+// No name is lost: a listing that cannot be created is shown on the console,
+// whole, where the verdict would point to the file.
+TEST_F(Listing, ListingThatCannotBeCreatedIsShownOnTheConsoleInstead) {
   fs::create_directory(listingPath());  // a folder stands where the file would go
   lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
   const auto outcome = write();
   EXPECT_FALSE(outcome.created);
   EXPECT_TRUE(outcome.anyBad);
-  EXPECT_EQ(console.text(),
-            "ERROR: Can't create listing file " + listingPath().string() + "\r\n" + expected::kVerdictBad);
+  EXPECT_EQ(console.text(), "ERROR: Can't create listing file " + listingPath().string() + "\r\n" +
+                                expected::kVerdictBadFirstLine + expected::kListingHere + expected::kHeading +
+                                expected::kFormatExplanation + "/fs/x.bgl  (Add-on file)\r\n\r\n\r\n");
+}
+
+// What could not be read closes the listing, in the order met, and the
+// console warns of it after the verdict, clean or not; with the listing
+// blocked, the console shows the records instead.
+TEST_F(Listing, UnreadFilesAndFoldersCloseTheListingAndAreWarnedOf) {
+  unread.push_back({"/fs/a/scenery/locked.bgl", {platform::ReadFailure::Kind::InUse, "busy"}});
+  unread.push_back({"/fs/b/scenery/", {platform::ReadFailure::Kind::AccessDenied, "denied"}});
+  const std::string unreadRecords =
+      std::string(expected::kUnreadExplanation) + "/fs/a/scenery/locked.bgl\r\n/fs/b/scenery/\r\n";
+  const std::string warning = std::string(expected::kUnreadWarning) + "2" + expected::kUnreadWarningEnd;
+  const auto outcome = write();
+  EXPECT_TRUE(outcome.created);
+  EXPECT_FALSE(outcome.anyBad);
+  EXPECT_EQ(listing(), expected::kHeading + std::string(expected::kNoFormatErrors) + unreadRecords);
+  EXPECT_EQ(console.text(), expected::kVerdictClean + warning);
+
+  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true, {}});
+  console.clear();
+  write();
+  EXPECT_EQ(listing(), expected::kHeading + std::string(expected::kNoFormatErrors) + expected::kChecksumExplanation +
+                           "/fs/geopol07.bgl  (Stock file)\r\n" + unreadRecords);
+  EXPECT_EQ(console.text(), expected::kVerdictBad + warning);
+
+  lists = checks::BadFileLists{};
+  fs::remove(listingPath());
+  fs::create_directory(listingPath());
+  console.clear();
+  EXPECT_FALSE(write().created);
+  EXPECT_EQ(console.text(), "ERROR: Can't create listing file " + listingPath().string() + "\r\n" +
+                                expected::kVerdictClean + expected::kListingHere + expected::kHeading +
+                                expected::kNoFormatErrors + unreadRecords + "\r\n" + warning);
 }
 
 TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
-  const auto outcome = report::writeListing("/dev/full", lists, console.out());
+  const auto outcome = report::writeListing("/dev/full", {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file /dev/full\r\n") + expected::kVerdictClean);
 }
 
 TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
   lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
-  const auto outcome = report::writeListing("", lists, console.out());
+  const auto outcome = report::writeListing("", {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
-  EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") + expected::kVerdictBad);
+  EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") +
+                                expected::kVerdictBadFirstLine + expected::kListingHere + expected::kHeading +
+                                expected::kFormatExplanation + "/fs/x.bgl  (Add-on file)\r\n\r\n\r\n");
   EXPECT_FALSE(fs::exists("FileList.txt"));
 }
 
 TEST_F(Listing, OverlongListingPathIsRefusedNotCut) {
   const std::string longPath = (dir.path() / std::string(300, 'l')).string();
-  const auto outcome = report::writeListing(longPath, lists, console.out());
+  const auto outcome = report::writeListing(longPath, {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), "ERROR: Can't create listing file " + longPath + "\r\n" + expected::kVerdictClean);
   EXPECT_TRUE(fs::is_empty(dir.path()));

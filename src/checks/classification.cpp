@@ -6,6 +6,7 @@ void classifyFacilityFile(BadFileLists& lists, const std::string& path, const Fi
   if (verdict.checksum && !verdict.checksum->matches()) {
     lists.checksumErrorList.prepend({path, verdict.isStock, *verdict.checksum});
   }
+  if (verdict.stockWithoutHeader()) lists.formatErrorList.prepend({path, true, StockNameWithoutHeader{}});
   if (!verdict.section.sound()) lists.formatErrorList.prepend({path, verdict.isStock, verdict.section});
 }
 

@@ -10,13 +10,13 @@
 namespace checks {
 
 // One file that failed a check: the full path exactly as it was opened,
-// whether its name is one that FS2002 ships, and why it failed: the section
-// validation's verdict in the format error list, the checksums in the
-// checksum error list.
+// whether its name is one that FS2002 ships, and why it failed: in the
+// format error list the section validation's verdict, or a stock name
+// without a facility header; in the checksum error list the checksums.
 struct BadFileRecord {
   std::string path;
   bool isStock = false;
-  std::variant<SectionVerdict, ChecksumComparison> reason;
+  std::variant<SectionVerdict, ChecksumComparison, StockNameWithoutHeader> reason;
 };
 
 // Bad files, newest first: a record found later stands before earlier ones.
@@ -41,8 +41,9 @@ struct BadFileLists {
 
 // Classifies the verdict of the file at `path` into the lists: an abnormal
 // checksum prepends a record to the checksum error list, then a failed
-// section validation one to the format error list. A file that passed, or
-// is no facility file (no check ran), is recorded nowhere.
+// section validation one to the format error list; a stock name without a
+// facility header is a format error. A file that passed, or an add-on file
+// that is no facility file (no check ran), is recorded nowhere.
 void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict);
 
 }  // namespace checks

@@ -10,6 +10,10 @@
 
 namespace checks {
 
+// The reason of a file whose name is a stock facility file's but whose
+// header is not a facility header.
+struct StockNameWithoutHeader {};
+
 // The CRC-32 of a stock file against its reference value.
 struct ChecksumComparison {
   std::uint32_t computed = 0;
@@ -25,7 +29,11 @@ struct FileVerdict {
   std::optional<ChecksumComparison> checksum;  // only for a facility file whose name has a reference value
   SectionVerdict section;                      // sound unless a validation failed
 
-  bool bad() const { return !section.sound() || (checksum && !checksum->matches()); }
+  // Every stock name belongs to a facility file: one that fails the header
+  // test is a stock file destroyed (emptied, cut short, overwritten).
+  bool stockWithoutHeader() const { return isStock && !facility; }
+
+  bool bad() const { return stockWithoutHeader() || !section.sound() || (checksum && !checksum->matches()); }
 };
 
 // Every check of one open file, from its first byte: the header test, then

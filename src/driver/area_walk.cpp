@@ -1,6 +1,7 @@
 #include "driver/area_walk.h"
 
 #include "driver/folder_scan.h"
+#include "driver/host_folder.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/texts.h"
@@ -9,7 +10,6 @@ namespace driver {
 
 namespace {
 
-constexpr const char* kSceneryConfig = "Scenery.cfg";
 constexpr const char* kAreaSection = "Area.%03u";
 constexpr const char* kLocalKey = "Local";
 constexpr const char* kSceneryFolder = "scenery";
@@ -58,16 +58,22 @@ report::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, re
 
 }  // namespace
 
-void scanSceneryAreas(const RunRequest& request, FileChecker& checker, report::TextOut& console,
-                      ScanResults& results) {
+std::string sceneryConfigPath(const std::string& hostFolder) {
+  return hostFolder + platform::pathSeparator() + kSceneryConfigName;
+}
+
+std::optional<std::vector<std::string>> areaLocalValues(const std::string& configPath) {
+  // A path too long to open is a configuration that cannot be read.
+  if (!platform::fitsPathLimit(configPath)) return std::nullopt;
+  return platform::profileValues(configPath, areaSectionNames(), kLocalKey);
+}
+
+void scanSceneryAreas(const RunRequest& request, const std::vector<std::string>& locals, FileChecker& checker,
+                      report::TextOut& console, ScanResults& results) {
   results = ScanResults{};
-  // A configuration path too long to open reads like a missing Scenery.cfg.
-  if (const auto configPath = platform::joinPath({request.hostFolder, kSceneryConfig})) {
-    const std::vector<std::string> locals = platform::profileValues(*configPath, areaSectionNames(), kLocalKey);
-    for (unsigned area = kFirstArea; area <= kLastArea && area - kFirstArea < locals.size(); ++area) {
-      const std::string& local = locals[area - kFirstArea];
-      if (!local.empty()) results.areas.push_back(scanArea(request, checker, console, results, area, local));
-    }
+  for (unsigned area = kFirstArea; area <= kLastArea && area - kFirstArea < locals.size(); ++area) {
+    const std::string& local = locals[area - kFirstArea];
+    if (!local.empty()) results.areas.push_back(scanArea(request, checker, console, results, area, local));
   }
   console.print(report::kAreaWalkEnd);
 }

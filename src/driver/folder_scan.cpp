@@ -12,11 +12,13 @@ namespace driver {
 
 namespace {
 
-// The name a listed path shows for an entry: the lower-cased name, unless
-// another entry of the folder has exactly that name (a case-sensitive disk
-// can hold both); then the name as found, so that a listed path always names
+// The name a listed path shows for an entry: as found where letter case
+// tells files apart; on Windows the lower-cased name, unless another entry
+// of the folder has exactly that name (a case-sensitive disk under Wine can
+// hold both); then the name as found, so that a listed path always names
 // the file that was checked.
 std::string listedName(const std::set<std::string_view>& present, const std::string& foundName) {
+  if (!platform::listsNamesLowerCased()) return foundName;
   std::string lowerName = platform::asciiLower(foundName);
   if (lowerName != foundName && present.count(lowerName) > 0) return foundName;
   return lowerName;
@@ -37,6 +39,7 @@ void printRunningCount(report::TextOut& console, const ScanCounters& run) {
 ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResults& results,
                         const std::string& folder) {
   const platform::FolderListing listing = platform::findBglFiles(folder);
+  if (listing.failure) results.unread.push_back({folder, *listing.failure});
   const std::set<std::string_view> present(listing.names.begin(), listing.names.end());
   ScanCounters own;
   for (const std::string& foundName : listing.names) {
@@ -44,7 +47,9 @@ ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResu
     const std::optional<std::string> fullPath = platform::pathInFolder(listing.folder, name);
     if (!fullPath) continue;
     // Each entry is opened under its own name, so every file is checked once.
-    const platform::FileHandle file{platform::openForReading(listing.folder + foundName)};
+    std::optional<platform::ReadFailure> failure;
+    const platform::FileHandle file{platform::openForReading(listing.folder + foundName, &failure)};
+    if (failure) results.unread.push_back({*fullPath, *failure});
     if (!file) continue;
     const checks::FileVerdict verdict = checker.check(file.get(), name);
     checks::classifyFacilityFile(results.lists, *fullPath, verdict);

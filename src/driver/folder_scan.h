@@ -10,7 +10,9 @@ namespace driver {
 // Opens every .bgl entry of `folder` (ending with a separator), checks it,
 // records a bad file's verdict in `results` and prints the running count at
 // every tenth file of the run. Files that cannot be opened are skipped
-// uncounted. Gives what this folder alone held.
+// uncounted; those that are there but could not be read, and the folder
+// itself when it could not be listed, are recorded in `results` as unread.
+// Gives what this folder alone held.
 ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResults& results,
                         const std::string& folder);
 

@@ -15,12 +15,32 @@ constexpr const char* kMarkerFolder = "SCENEDB";
 
 bool isTrimmed(char c) { return c == '\\' || c == ' '; }
 
-std::string parentWithMarker(const HostProbe& probe) {
-  std::string candidate = probe.currentFolder() + probe.separator + kParentFolder;
-  const std::string marker = candidate + probe.separator + kMarkerFolder;
-  // A current folder too long for the marker path means no host folder.
-  if (!platform::fitsPathLimit(marker) || !probe.pathExists(marker)) return {};
-  return candidate;
+// True when `candidate` holds an entry named `name`; a path too long to
+// build holds nothing.
+bool holds(const HostProbe& probe, const std::string& candidate, const char* name) {
+  const std::string path = candidate + probe.separator + name;
+  return platform::fitsPathLimit(path) && probe.pathExists(path);
+}
+
+// A recorded or default install path that exists and holds a scenery
+// configuration: a folder without one is no installation (a leftover of an
+// old one, say), so the next candidate is tried.
+std::optional<std::string> installedFolder(const HostProbe& probe, const std::string& text) {
+  const std::optional<std::string> folder = probe.folderOnDisk(text);
+  if (!folder || !probe.pathExists(*folder) || !holds(probe, *folder, kSceneryConfigName)) return std::nullopt;
+  return folder;
+}
+
+// The parent of the current folder when it holds SCENEDB (kept
+// unnormalised), else the current folder itself when it does (the program
+// put into the installation's own folder).
+std::string folderWithMarker(const HostProbe& probe) {
+  const std::string current = probe.currentFolder();
+  for (std::string candidate : {current + probe.separator + kParentFolder, current}) {
+    // An unreadable current folder leaves only its parent's text ("\\..").
+    if (!candidate.empty() && holds(probe, candidate, kMarkerFolder)) return candidate;
+  }
+  return {};
 }
 
 }  // namespace
@@ -44,9 +64,8 @@ std::string locateHostFolder(const HostProbe& probe) {
   std::string candidate = trimRegistryPath(probe.registryPath().value_or(std::string()));
   if (candidate.empty()) candidate = kDefaultHostFolder;
   // A path that leads to no folder of this system is a path that does not exist.
-  const std::optional<std::string> folder = probe.folderOnDisk(candidate);
-  if (folder && probe.pathExists(*folder)) return *folder;
-  return parentWithMarker(probe);
+  if (auto folder = installedFolder(probe, candidate)) return std::move(*folder);
+  return folderWithMarker(probe);
 }
 
 }  // namespace driver

@@ -27,10 +27,14 @@ HostProbe systemHostProbe(const platform::SystemPaths& paths);
 // character always stays, and a two-byte character is never cut.
 std::string trimRegistryPath(std::string text, platform::LeadByteTest isLeadByte = platform::isLeadByte);
 
-// The FS2002 folder to scan: the registry's path when it exists, else the
-// default install path when it exists (each as the path of this system it
-// stands for), else the parent of the current folder
-// (kept unnormalised) when it holds SCENEDB; empty text when none passes.
+// The file of the installation that lists its scenery areas.
+inline constexpr const char* kSceneryConfigName = "Scenery.cfg";
+
+// The FS2002 folder to scan: the registry's path (or, when there is none,
+// the default install path) when it exists and holds Scenery.cfg (as the
+// path of this system it stands for), else the parent of the current folder (kept
+// unnormalised) when it holds SCENEDB, else the current folder when it does;
+// empty text when none passes.
 std::string locateHostFolder(const HostProbe& probe);
 
 }  // namespace driver

@@ -38,16 +38,34 @@ std::string listingPath(const RunRequest& request) {
   return *request.ownFolder + platform::pathSeparator() + report::kListingFileName;
 }
 
+void explainIfAsked(RunState& state) {
+  if (!state.request.command.explain) return;
+  report::printExplanation(state.console, {state.results.areas, state.results.lists, state.results.unread});
+}
+
+// Scans the areas of a configuration that can be read. A scan that opened no
+// file at all checked nothing, so it gives no verdict and leaves the
+// listing of an earlier run as it stands; one that could not read
+// everything names what it missed, and fails.
 RunOutcome scanAndReport(RunState& state) {
   state.console.print(report::kHostFolderFound);
-  scanSceneryAreas(state.request, state.checker, state.console, state.results);
-  state.console.print(report::kScanCompleted);
-  const report::ListingOutcome listing =
-      report::writeListing(listingPath(state.request), state.results.lists, state.console);
-  if (state.request.command.explain) {
-    report::printExplanation(state.console, state.results.areas, state.results.lists);
+  const std::string configPath = sceneryConfigPath(state.request.hostFolder);
+  const std::optional<std::vector<std::string>> locals = areaLocalValues(configPath);
+  if (!locals) {
+    state.console.print(report::formatText(report::kCantReadConfig, configPath.c_str()));
+    return RunOutcome::Failed;
   }
-  if (!listing.created) return RunOutcome::Failed;
+  scanSceneryAreas(state.request, *locals, state.checker, state.console, state.results);
+  state.console.print(report::kScanCompleted);
+  if (state.results.counters.allFiles == 0) {
+    state.console.print(report::formatText(report::kNothingChecked, configPath.c_str()));
+    explainIfAsked(state);
+    return RunOutcome::Failed;
+  }
+  const report::ListingOutcome listing = report::writeListing(
+      listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
+  explainIfAsked(state);
+  if (!listing.created || !state.results.unread.empty()) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
 }
 

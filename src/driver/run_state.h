@@ -14,6 +14,7 @@
 #include "driver/command_line.h"
 #include "platform/platform.h"
 #include "report/explanation.h"
+#include "report/listing.h"
 #include "report/text_out.h"
 
 // The state of one run, split by who owns what: what the run was asked and
@@ -62,6 +63,7 @@ struct ScanResults {
   ScanCounters counters;                   // over the whole run, for the running count
   checks::BadFileLists lists;              // the bad files, newest first
   std::vector<report::AreaSummary> areas;  // each area scanned, in order, with its own counts
+  std::vector<report::UnreadRecord> unread;  // files and folders there but unreadable, in the order met
 };
 
 // How a run ended, which the exit status reports.
@@ -69,7 +71,8 @@ enum class RunOutcome {
   Answered,       // --help or --version
   NoBadFiles,     // the checks found nothing wrong
   BadFilesFound,  // at least one file stands in the listing
-  Failed,         // no FS2002 folder, or no listing file could be written
+  Failed,         // no FS2002 folder or configuration, nothing checked, something
+                  // not read, or no listing file could be written
 };
 
 // Everything one run holds, created by the entry and handed down.

@@ -64,24 +64,43 @@ bool pathExists(const std::string& path);
 // given (the command line's paths are the user's own).
 bool isExistingFile(const std::string& path);
 
+// Why a file or folder that exists could not be read.
+struct ReadFailure {
+  enum class Kind {
+    AccessDenied,  // its permissions refuse this user
+    InUse,         // another program holds it open without sharing
+    Other,         // anything else: `message` says what
+  };
+  Kind kind = Kind::Other;
+  std::string message;  // the system's own words for the error
+};
+
 // The value of `key` in each of `sections` of the INI file at `filePath`,
-// read once, each at most 999 characters; empty where the file, the section
-// or the key is missing. Only a regular file is read. Letter case ignored in
-// the path, the section names and the key.
-std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
-                                       const std::string& key);
+// read once, each at most 999 characters; empty where the section or the key
+// is missing. Nothing when the file is missing, is no regular file or cannot
+// be read. Letter case ignored in the path, the section names and the key.
+std::optional<std::vector<std::string>> profileValues(const std::string& filePath,
+                                                      const std::vector<std::string>& sections,
+                                                      const std::string& key);
 
 // The entries of one folder that the Windows search for "*.bgl" reports.
 struct FolderListing {
   std::string folder;               // the folder's path as spelled on disk
   std::vector<std::string> names;   // entry names as found, in the search's order
+  std::optional<ReadFailure> failure;  // set when the folder is there but could not be listed
 };
 
 // Lists the .bgl entries of `folder` (a path ending with a separator): names
 // ending in ".bgl" and, as the search also matches 8.3 short names, names
 // whose last extension begins with "bgl" (any letter case). Letter case
-// ignored in the folder's path too. A missing folder gives no entries.
+// ignored in the folder's path too. A missing folder gives no entries and
+// no failure; one whose listing is refused (its permissions, say) gives the failure.
 FolderListing findBglFiles(const std::string& folder);
+
+// True when the scan lists a file under its lower-cased name, as Windows'
+// FS2002 tools always did (any spelling opens the file there); false where
+// letter case tells files apart, so that a listed name opens the file it names.
+bool listsNamesLowerCased();
 
 // Closes a stream when its owner goes; success is judged, where it matters,
 // by an explicit fclose of the released stream.
@@ -92,8 +111,10 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens an existing regular file for binary reading, without denying other
 // readers or writers access; nullptr when it cannot be opened. The path as
-// given: the scan passes names as listed, spelled on disk.
-std::FILE* openForReading(const std::string& path);
+// given: the scan passes names as listed, spelled on disk. When `failure` is
+// given, it is set only for a regular file that is there but could not be
+// opened; a folder, a pipe, a device or a dangling link sets nothing.
+std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure = nullptr);
 
 // Reads up to `into.size()` bytes at `position` of a file opened by
 // openForReading, in one system call and without using or moving its stream:

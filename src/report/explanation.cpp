@@ -28,9 +28,10 @@ std::string checksumText(const checks::ChecksumComparison& checksum) {
                     static_cast<unsigned>(checksum.expected));
 }
 
-std::string reasonText(const std::variant<checks::SectionVerdict, checks::ChecksumComparison>& reason) {
+std::string reasonText(const decltype(checks::BadFileRecord::reason)& reason) {
   if (const auto* section = std::get_if<checks::SectionVerdict>(&reason)) return formatErrorText(*section);
-  return checksumText(std::get<checks::ChecksumComparison>(reason));
+  if (const auto* checksum = std::get_if<checks::ChecksumComparison>(&reason)) return checksumText(*checksum);
+  return kStockNameWithoutHeader;
 }
 
 void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
@@ -40,6 +41,23 @@ void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
     console.print(area.exists ? formatText(kExplainArea, area.number, area.folder.c_str(), area.allFiles,
                                            area.facilityFiles)
                               : formatText(kExplainMissingArea, area.number, area.folder.c_str()));
+  }
+}
+
+const char* failureText(const platform::ReadFailure& failure) {
+  switch (failure.kind) {
+    case platform::ReadFailure::Kind::AccessDenied: return kAccessDenied;
+    case platform::ReadFailure::Kind::InUse: return kInUse;
+    case platform::ReadFailure::Kind::Other: break;
+  }
+  return failure.message.c_str();
+}
+
+void printUnread(TextOut& console, const std::vector<UnreadRecord>& unread) {
+  if (unread.empty()) return;
+  console.print(kExplainUnreadHeading);
+  for (const UnreadRecord& record : unread) {
+    console.print(formatText(kExplainUnread, record.path.c_str(), failureText(record.failure)));
   }
 }
 
@@ -78,9 +96,10 @@ std::string formatErrorText(const checks::SectionVerdict& verdict) {
   return formatText(kFormatError, text.rule, numbers.c_str(), place.c_str());
 }
 
-void printExplanation(TextOut& console, const std::vector<AreaSummary>& areas, const checks::BadFileLists& lists) {
-  printAreas(console, areas);
-  printBadFiles(console, lists);
+void printExplanation(TextOut& console, const ScanAccount& scan) {
+  printAreas(console, scan.areas);
+  printUnread(console, scan.unread);
+  printBadFiles(console, scan.lists);
 }
 
 void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result) {
@@ -88,6 +107,8 @@ void printNamedFile(TextOut& console, const std::string& path, const NamedFileRe
   const char* label = stockLabel(result.verdict.isStock);
   if (!result.opened) {
     paragraph += kNamedFileCannotOpen;
+  } else if (result.verdict.stockWithoutHeader()) {
+    paragraph += formatText(kNamedFileStockNotFacility, label) + kStockNameWithoutHeader;
   } else if (!result.verdict.facility) {
     paragraph += formatText(kNamedFileNotFacility, label);
   } else {

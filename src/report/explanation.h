@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "checks/classification.h"
+#include "report/listing.h"
 #include "report/text_out.h"
 
 namespace report {
@@ -24,9 +25,17 @@ struct NamedFileResult {
   checks::FileVerdict verdict;  // what the checks found, when it could be opened
 };
 
-// The block that --explain adds after the verdict: each area scanned, then
-// each bad file with the reason of every check it failed.
-void printExplanation(TextOut& console, const std::vector<AreaSummary>& areas, const checks::BadFileLists& lists);
+// What a scan did, for the explanation.
+struct ScanAccount {
+  const std::vector<AreaSummary>& areas;
+  const checks::BadFileLists& lists;
+  const std::vector<UnreadRecord>& unread;
+};
+
+// The block that --explain adds after the verdict: each area scanned, what
+// could not be read and why, then each bad file with the reason of every
+// check it failed.
+void printExplanation(TextOut& console, const ScanAccount& scan);
 
 // The paragraph of one file named on the command line.
 void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result);

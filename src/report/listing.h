@@ -1,11 +1,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "checks/classification.h"
+#include "platform/platform.h"
 #include "report/text_out.h"
 
 namespace report {
+
+// A .bgl file or a scenery folder of the scan that is there but could not
+// be read: the path as built (a folder's ends with its separator) and why.
+struct UnreadRecord {
+  std::string path;
+  platform::ReadFailure failure;
+};
+
+// What the listing names: the bad files (newest first) and what could not be read (in the order met).
+struct ListingContent {
+  const checks::BadFileLists& lists;
+  const std::vector<UnreadRecord>& unread;
+};
 
 // What became of the listing and what the verdict said.
 struct ListingOutcome {
@@ -13,12 +28,12 @@ struct ListingOutcome {
   bool anyBad = false;
 };
 
-// Writes the listing file at `listingPath` from the two bad-file lists
-// (newest first) and prints the verdict on `console`. A listing that cannot
-// be created or wholly written is reported on the console; the verdict
+// Writes the listing file at `listingPath` and prints the verdict on
+// `console`, then the warning when anything could not be read. A listing
+// that cannot be created or wholly written is reported on the console, and
+// when it names anything its text is shown there instead; the verdict
 // follows all the same. An empty path (the program's own folder is unknown)
 // writes no file anywhere and is reported under the bare file name.
-ListingOutcome writeListing(const std::string& listingPath, const checks::BadFileLists& lists,
-                            TextOut& console);
+ListingOutcome writeListing(const std::string& listingPath, const ListingContent& content, TextOut& console);
 
 }  // namespace report

@@ -17,6 +17,8 @@ inline constexpr const char* kRunningCount = "\rAll Files: %d  Facility Files: %
 inline constexpr const char* kAreaWalkEnd = "\n";
 inline constexpr const char* kScanCompleted = "\nScanning completed\n\n";
 inline constexpr const char* kCantCreateListing = "ERROR: Can't create listing file %s\n";
+inline constexpr const char* kCantReadConfig = "ERROR: Can't read scenery configuration file %s\n";
+inline constexpr const char* kNothingChecked = "ERROR: No BGL file could be checked in the scenery areas of %s\n";
 inline constexpr const char* kPressEnter = "\nPress ENTER key to finish...";
 
 inline constexpr const char* kListingFileName = "FileList.txt";
@@ -44,10 +46,20 @@ inline constexpr const char* kStockFileLabel = "(Stock file)";
 inline constexpr const char* kAddOnFileLabel = "(Add-on file)";
 inline constexpr const char* stockLabel(bool isStock) { return isStock ? kStockFileLabel : kAddOnFileLabel; }
 
+// Files and folders of the scan that are there but could not be read.
+inline constexpr const char* kUnreadExplanation =
+    "\nThe following BGL file(s) or scenery folder(s) could not be read, so they\n"
+    "were not checked. Close any program that may hold them open (FS2002 itself,\n"
+    "for one), check their permissions, and run this scanner again.\n\n";
+inline constexpr const char* kUnreadRecord = "%s\n";
+
 inline constexpr const char* kVerdictBadFiles =
-    "\nAt least one BGL file was found to have a format error or abnormal checksum.\n"
-    "Refer to listing file %s for the name of the bad file(s)\n\n";
+    "\nAt least one BGL file was found to have a format error or abnormal checksum.\n";
+inline constexpr const char* kReferToListing = "Refer to listing file %s for the name of the bad file(s)\n\n";
+inline constexpr const char* kListingShownHere = "The listing could not be written, so here it is:\n\n";
 inline constexpr const char* kVerdictClean = "\nNo bad facility BGL files were detected.\n";
+inline constexpr const char* kUnreadWarning =
+    "\nWARNING: %d BGL file(s) or scenery folder(s) could not be read, so they were not checked.\n";
 
 // The command line's own forms.
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version %s\n";
@@ -64,7 +76,9 @@ inline constexpr const char* kUsage =
     "Given the paths of files, it checks those files only, tells what it found in\n"
     "each and writes no FileList.txt.\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\n"
-    "(no FS2002 folder, no listing written, a named file that cannot be opened).\n";
+    "(no FS2002 folder, no readable Scenery.cfg, no file checked, a file or folder\n"
+    "that could not be read, no listing written, a named file that cannot be\n"
+    "opened).\n";
 
 // The explanation that --explain adds after the verdict.
 inline constexpr const char* kExplainAreasHeading = "\nScenery areas scanned:\n";
@@ -72,11 +86,16 @@ inline constexpr const char* kExplainArea = "  Area.%03u  %s  %d .bgl file(s), %
 inline constexpr const char* kExplainMissingArea = "  Area.%03u  %s  folder does not exist\n";
 inline constexpr const char* kExplainNoAreas = "  none\n";
 inline constexpr const char* kExplainBadFilesHeading = "\nWhy each bad file failed:\n";
+inline constexpr const char* kExplainUnreadHeading = "\nNot checked, because they could not be read:\n";
+inline constexpr const char* kExplainUnread = "  %s  %s\n";  // path, reason
+inline constexpr const char* kAccessDenied = "access denied";
+inline constexpr const char* kInUse = "in use by another program";
 
 // A paragraph for each file named on the command line.
 inline constexpr const char* kNamedFilePath = "%s\n";
 inline constexpr const char* kNamedFileCannotOpen = "  ERROR: Can't open this file\n";
 inline constexpr const char* kNamedFileNotFacility = "  Not a facility BGL file %s: nothing to check\n";
+inline constexpr const char* kNamedFileStockNotFacility = "  Not a facility BGL file %s\n";
 inline constexpr const char* kNamedFileFacility = "  Facility BGL file %s\n";
 inline constexpr const char* kNamedFileEnd = "\n";
 
@@ -84,6 +103,8 @@ inline constexpr const char* kNamedFileEnd = "\n";
 inline constexpr const char* kChecksumAsExpected = "  Checksum %08X, as expected\n";
 inline constexpr const char* kChecksumAbnormal = "  Abnormal checksum: %08X, expected %08X\n";
 inline constexpr const char* kSectionSound = "  No format errors\n";
+inline constexpr const char* kStockNameWithoutHeader =
+    "  Format error: the name is a stock facility file's, but the header is not a facility header\n";
 inline constexpr const char* kFormatError = "  Format error: %s%s%s\n";  // rule, numbers, place
 inline constexpr const char* kPlaceInEntry = " (directory entry %u, file offset %s)";
 inline constexpr const char* kPlace = " (file offset %s)";

@@ -14,9 +14,22 @@ inline constexpr const char* kLocated = "FS2002 located\r\n\r\nScanning files no
 inline constexpr const char* kCompleted = "\r\n\r\nScanning completed\r\n\r\n";
 inline constexpr const char* kPrompt = "\r\nPress ENTER key to finish...";
 inline constexpr const char* kVerdictClean = "\r\nNo bad facility BGL files were detected.\r\n";
+inline constexpr const char* kVerdictBadFirstLine =
+    "\r\nAt least one BGL file was found to have a format error or abnormal checksum.\r\n";
 inline constexpr const char* kVerdictBad =
     "\r\nAt least one BGL file was found to have a format error or abnormal checksum.\r\n"
     "Refer to listing file FileList.txt for the name of the bad file(s)\r\n\r\n";
+inline constexpr const char* kListingHere = "The listing could not be written, so here it is:\r\n\r\n";
+inline constexpr const char* kCantReadConfig = "ERROR: Can't read scenery configuration file ";
+inline constexpr const char* kNothingChecked = "ERROR: No BGL file could be checked in the scenery areas of ";
+inline constexpr const char* kUnreadExplanation =
+    "\r\nThe following BGL file(s) or scenery folder(s) could not be read, so they\r\n"
+    "were not checked. Close any program that may hold them open (FS2002 itself,\r\n"
+    "for one), check their permissions, and run this scanner again.\r\n\r\n";
+// The warning's two parts around the number of what could not be read.
+inline constexpr const char* kUnreadWarning = "\r\nWARNING: ";
+inline constexpr const char* kUnreadWarningEnd =
+    " BGL file(s) or scenery folder(s) could not be read, so they were not checked.\r\n";
 
 inline constexpr const char* kHeading = "Listing from facility BGL file scan.\r\n";
 inline constexpr const char* kNoFormatErrors = "\r\nThe program detected no BGL file format errors.\r\n";
@@ -54,7 +67,9 @@ inline constexpr const char* kUsage =
     "Given the paths of files, it checks those files only, tells what it found in\r\n"
     "each and writes no FileList.txt.\r\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\r\n"
-    "(no FS2002 folder, no listing written, a named file that cannot be opened).\r\n";
+    "(no FS2002 folder, no readable Scenery.cfg, no file checked, a file or folder\r\n"
+    "that could not be read, no listing written, a named file that cannot be\r\n"
+    "opened).\r\n";
 inline constexpr const char* kAreasHeading = "\r\nScenery areas scanned:\r\n";
 inline constexpr const char* kBadFilesHeading = "\r\nWhy each bad file failed:\r\n";
 inline constexpr const char* kCannotOpen = "  ERROR: Can't open this file\r\n";

@@ -45,10 +45,15 @@ bool isExistingFile(const std::string& path) {
   return !path.empty() && posix::targetExists(path) && !posix::isFolder(path);
 }
 
-std::FILE* openForReading(const std::string& path) {
+std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure) {
   // Only regular files are scanned, as on Windows where a folder fails to open.
   const int fd = posix::openRegularFile(path, O_RDONLY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    const int error = errno;
+    // Only a regular file that is there failed; anything else is no scenery file.
+    if (failure != nullptr && posix::isRegularFile(path)) *failure = posix::readFailureOf(error);
+    return nullptr;
+  }
   std::FILE* file = ::fdopen(fd, "rb");
   if (file == nullptr) ::close(fd);
   return file;
@@ -73,6 +78,8 @@ std::FILE* openForWriting(const std::string& path) {
 }
 
 bool isLeadByte(char) { return false; }
+
+bool listsNamesLowerCased() { return false; }
 
 bool prepareStandardOutput() {
   const bool terminal = ::isatty(STDOUT_FILENO) == 1;

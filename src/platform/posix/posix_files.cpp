@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 
@@ -64,9 +66,10 @@ std::optional<std::string> regularFileText(const std::string& path) {
   return text;
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
+std::vector<std::string> folderEntries(const std::string& folder, int* error) {
   std::vector<std::string> names;
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (error != nullptr) *error = dir == nullptr ? errno : 0;
   if (dir == nullptr) return names;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name = entry->d_name;
@@ -74,6 +77,14 @@ std::vector<std::string> folderEntries(const std::string& folder) {
   }
   ::closedir(dir);
   return names;
+}
+
+ReadFailure readFailureOf(int errorNumber) {
+  using Kind = ReadFailure::Kind;
+  const Kind kind = errorNumber == EACCES || errorNumber == EPERM ? Kind::AccessDenied
+                    : errorNumber == EBUSY || errorNumber == ETXTBSY ? Kind::InUse
+                                                                       : Kind::Other;
+  return {kind, std::strerror(errorNumber)};
 }
 
 std::string resolvedPath(const std::string& path) {

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/platform.h"
+
 // The POSIX file calls that the services, the Windows view and the reading
 // of Wine prefixes share: the status tests, opening only regular files, and
 // reading a file whole in blocks.
@@ -33,8 +35,13 @@ void forEachBlock(int fd, const std::function<void(std::string_view)>& take);
 // regular file or cannot be opened.
 std::optional<std::string> regularFileText(const std::string& path);
 
-// Names of the entries of `folder` ("" for the current folder), skipping "." and "..".
-std::vector<std::string> folderEntries(const std::string& folder);
+// Names of the entries of `folder` ("" for the current folder), skipping "."
+// and "..". When `error` is given, it receives the errno of a folder that
+// could not be opened, or 0.
+std::vector<std::string> folderEntries(const std::string& folder, int* error = nullptr);
+
+// What the error `errorNumber` means for a file or folder that could not be read.
+ReadFailure readFailureOf(int errorNumber);
 
 // `path` with every link resolved, or empty text when it leads nowhere.
 std::string resolvedPath(const std::string& path);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 
 #include "platform/path_text.h"
@@ -101,26 +102,31 @@ bool pathExists(const std::string& path) {
   return !path.empty() && posix::targetExists(posix::spellingOnDisk(path));
 }
 
-std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
-                                       const std::string& key) {
+std::optional<std::vector<std::string>> profileValues(const std::string& filePath,
+                                                      const std::vector<std::string>& sections,
+                                                      const std::string& key) {
   ProfileScan scan(sections, key);
-  // Anything but a regular file reads as a missing configuration.
+  // Anything but a regular file that opens is no configuration.
   const int fd = posix::openRegularFile(posix::spellingOnDisk(filePath), O_RDONLY);
-  if (fd >= 0) {
-    posix::forEachBlock(fd, [&scan](std::string_view block) { scan.feed(block); });
-    ::close(fd);
-  }
+  if (fd < 0) return std::nullopt;
+  posix::forEachBlock(fd, [&scan](std::string_view block) { scan.feed(block); });
+  ::close(fd);
   std::vector<std::string> values = scan.finish();
   for (std::string& value : values) value = systemText(value);
   return values;
 }
 
 FolderListing findBglFiles(const std::string& folder) {
-  FolderListing listing{posix::spellingOnDisk(folder), {}};
-  for (std::string& name : posix::folderEntries(listing.folder)) {
+  FolderListing listing{posix::spellingOnDisk(folder), {}, std::nullopt};
+  int error = 0;
+  for (std::string& name : posix::folderEntries(listing.folder, &error)) {
     if (matchesBglSearch(name)) listing.names.push_back(std::move(name));
   }
   std::sort(listing.names.begin(), listing.names.end(), listedBefore);
+  // A refused listing is a failure even where the refusal hides whether the
+  // folder is there; any other error only for a folder that is there.
+  const bool refused = error == EACCES || error == EPERM;
+  if (error != 0 && (refused || posix::isFolder(listing.folder))) listing.failure = posix::readFailureOf(error);
   return listing;
 }
 

@@ -3,11 +3,11 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <share.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -19,6 +19,47 @@ namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
 constexpr DWORD kProfileBufferSize = 1000;
+
+// The system's own words for `error`, without the line end it appends.
+std::string systemMessage(DWORD error) {
+  char buffer[512] = {};
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buffer,
+                                sizeof buffer, nullptr);
+  while (length > 0 && (buffer[length - 1] == '\r' || buffer[length - 1] == '\n' || buffer[length - 1] == ' ')) --length;
+  if (length == 0) return "error " + std::to_string(error);
+  return std::string(buffer, length);
+}
+
+ReadFailure readFailureOf(DWORD error) {
+  using Kind = ReadFailure::Kind;
+  const Kind kind = error == ERROR_ACCESS_DENIED ? Kind::AccessDenied
+                    : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Kind::InUse
+                                                                                         : Kind::Other;
+  return {kind, systemMessage(error)};
+}
+
+bool isFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Opens an existing file for reading as the C library's "rb" with
+// _SH_DENYNO does, keeping the system's error when it fails.
+HANDLE openShared(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// True when `path` is a file on a disk that can be opened for reading: not
+// a folder, not a device, not a pipe.
+bool isReadableDiskFile(const std::string& path) {
+  if (isFolder(path)) return false;
+  const HANDLE handle = openShared(path);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+  CloseHandle(handle);
+  return disk;
+}
 
 }  // namespace
 
@@ -83,8 +124,12 @@ bool isExistingFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::vector<std::string> profileValues(const std::string& filePath, const std::vector<std::string>& sections,
-                                       const std::string& key) {
+std::optional<std::vector<std::string>> profileValues(const std::string& filePath,
+                                                      const std::vector<std::string>& sections,
+                                                      const std::string& key) {
+  // The system's reader answers a missing or unreadable file with the
+  // defaults, so the file is tried first.
+  if (!isReadableDiskFile(filePath)) return std::nullopt;
   // The system's reader keeps the file it read last, so asking once per
   // section reads the file once.
   std::vector<std::string> values;
@@ -98,11 +143,20 @@ std::vector<std::string> profileValues(const std::string& filePath, const std::v
 }
 
 FolderListing findBglFiles(const std::string& folder) {
-  FolderListing listing{folder, {}};
+  FolderListing listing{folder, {}, std::nullopt};
   WIN32_FIND_DATAA found;
   const std::string pattern = folder + "*.bgl";
   const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return listing;
+  if (search == INVALID_HANDLE_VALUE) {
+    // "Not found" is a folder without a match; a refused search is a failure
+    // even where the refusal hides the folder; other errors only for a folder that is there.
+    const DWORD error = GetLastError();
+    const bool refused = error == ERROR_ACCESS_DENIED;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && (refused || isFolder(folder))) {
+      listing.failure = readFailureOf(error);
+    }
+    return listing;
+  }
   do {
     // A long name with characters the ANSI code page lacks comes with '?' or
     // a look-alike letter in their place and names no file; its 8.3 short
@@ -115,7 +169,26 @@ FolderListing findBglFiles(const std::string& folder) {
   return listing;
 }
 
-std::FILE* openForReading(const std::string& path) { return _fsopen(path.c_str(), "rb", _SH_DENYNO); }
+std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure) {
+  const HANDLE handle = openShared(path);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    // A folder fails to open too; only a file that is there failed.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (failure != nullptr && file) *failure = readFailureOf(error);
+    return nullptr;
+  }
+  // The C library's descriptor owns the handle from here, and the stream the descriptor.
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "rb");
+  if (file == nullptr) _close(descriptor);
+  return file;
+}
 
 std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
   // The C library keeps the system's handle as an integer.
@@ -138,6 +211,8 @@ FolderText folderText(const SystemPaths&, std::string_view windowsText) {
 }
 
 bool isLeadByte(char byte) { return IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0; }
+
+bool listsNamesLowerCased() { return true; }
 
 bool prepareStandardOutput() {
   // Text mode would turn the writer's CR LF into CR CR LF.
