@@ -78,13 +78,15 @@ TEST_F(WindowsRun, RegistryPathLosesTrailingBackslashBlankBackslash) {
                            record(other.string() + "\\World\\scenery\\other.bgl", false) + "\r\n");
 }
 
-TEST_F(WindowsRun, RegistryPathThatIsNoSimulatorFolderIsAcceptedAndNothingScanned) {
+// A folder left behind by an old install holds no Scenery.cfg: it is passed
+// over, and the parent of the program's folder is scanned.
+TEST_F(WindowsRun, RegistryPathWithoutASceneryConfigurationIsPassedOver) {
   badFileInParent();
   fs::create_directories(temp.path() / "Empty");
   RegistryValue value(fs::canonical(temp.path() / "Empty").string());
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
-  EXPECT_EQ(result.exitStatus, 0);
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(listing(), parentListing());
 }
 
 // Two backslashes trim to one: the root of the current drive, which a
@@ -114,9 +116,12 @@ TEST_F(WindowsRun, MissingRegistryValueFallsToTheDefaultPathThenToTheParent) {
 TEST_F(WindowsRun, RegistryValueLongerThanThePathLimitCountsAsMissing) {
   badFileInParent();
   DefaultInstall defaultInstall;  // taken only when the long value counts as missing
+  writeText(fs::path(kDefaultHost) / "Scenery.cfg", sceneryConfig({{areaSection(1), "D"}}));
+  writeBytes(fs::path(kDefaultHost) / "D" / "scenery" / "default.bgl", faultyFacilityFile());
   RegistryValue value("C:\\" + std::string(300, 'x'));
-  const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+  run();
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
+                           record(std::string(kDefaultHost) + "\\D\\scenery\\default.bgl", false) + "\r\n");
 }
 
 TEST_F(WindowsRun, AbsoluteLocalValuesInWindowsForm) {
@@ -131,17 +136,25 @@ TEST_F(WindowsRun, AbsoluteLocalValuesInWindowsForm) {
                            record(addon + "\\scenery\\field.bgl", false) + "\r\n");
 }
 
-TEST_F(WindowsRun, FileHeldOpenWithoutSharingIsSkippedUncounted) {
+// A file that another program holds open without sharing (FS2002 itself,
+// say) is not checked: it is named, uncounted, and the run fails.
+TEST_F(WindowsRun, FileHeldOpenWithoutSharingIsNamedAndFailsTheRun) {
   install.config({{areaSection(1), "A"}});
   for (int i = 0; i < 9; ++i) install.file("A/scenery/p" + std::to_string(i) + ".bgl", plainBglFile(300));
   install.file("A/scenery/locked.bgl", faultyFacilityFile());
   const std::string locked = (install.host() / "A" / "scenery" / "locked.bgl").string();
   const HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  const ProgramRun result = run();
+  const ProgramRun result = runWithArguments({"--explain"});
   CloseHandle(holder);
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
-  EXPECT_EQ(result.exitStatus, 0);
+  const std::string path = host() + "\\A\\scenery\\locked.bgl";
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictClean +
+                               ex::kUnreadWarning + "1" + ex::kUnreadWarningEnd + ex::kAreasHeading + "  Area.001  " +
+                               host() + "\\A\\scenery\\  9 .bgl file(s), 0 facility file(s)\r\n" +
+                               "\r\nNot checked, because they could not be read:\r\n  " + path +
+                               "  in use by another program\r\n" + ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors + ex::kUnreadExplanation + path + "\r\n");
 }
 
 }  // namespace
@@ -206,10 +219,12 @@ TEST_F(WindowsRun, ProgramInADriveRootLooksForTheHostFromThatRoot) {
   const ProgramInDriveRoot root;
   // Started from a folder on drive C: the parent fallback still starts from
   // C:\\, where SCENEDB is, not from the starting folder's parent.
+  // The host found there holds no Scenery.cfg: the run says so and writes nothing.
   const ProgramRun result = runProgram(ProgramInDriveRoot::program(), "C:\\users\\Public");
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
-  EXPECT_EQ(result.exitStatus, 0);
-  EXPECT_EQ(readText("C:\\FileList.txt"), std::string(ex::kHeading) + ex::kNoFormatErrors);
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCantReadConfig + "C:\\\\..\\Scenery.cfg\r\n" +
+                               ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_FALSE(fs::exists("C:\\FileList.txt"));
 }
 
 // Explorer passes the files dropped on trawlex.exe as full Windows paths;

@@ -11,6 +11,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/path_text.h"
 #include "platform/text_encoding.h"
 #include "support/bgl_builder.h"
 #include "support/crc_forge.h"
@@ -64,6 +65,22 @@ std::string asLinuxPaths(const std::string& ansiText) {
   return text;
 }
 
+// `text` with the last name of the path on each line (up to two blanks or
+// the line's end) in lower case.
+std::string withFileNamesLowered(std::string text) {
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    const std::size_t lineEnd = std::min(text.find('\n', lineStart), text.size());
+    const std::size_t slash = text.rfind('/', lineEnd);
+    if (slash != std::string::npos && slash >= lineStart) {
+      const std::size_t nameEnd = std::min(text.find("  ", slash), lineEnd);
+      for (std::size_t i = slash; i < nameEnd; ++i) text[i] = platform::foldAscii(text[i]);
+    }
+    lineStart = lineEnd + 1;
+  }
+  return text;
+}
+
 // Where a case's installation sits: a temporary folder, or drive C of the prefix.
 enum class Drive { Z, C };
 
@@ -94,11 +111,13 @@ class Scene {
     return {linux, windows};
   }
 
-  // Checks both programs agree, and gives the Linux program's outcome.
+  // Checks both programs agree, and gives the Linux program's outcome. The
+  // Windows program lists file names lower-cased, the Linux one as on disk
+  // (so that a listed path opens there); they are compared lower-cased.
   Outcome expectSameOutcome() {
     const auto [linux, windows] = runBoth();
-    EXPECT_EQ(windows.console, linux.console);
-    EXPECT_EQ(windows.listing, linux.listing);
+    EXPECT_EQ(withFileNamesLowered(windows.console), withFileNamesLowered(linux.console));
+    EXPECT_EQ(withFileNamesLowered(windows.listing), withFileNamesLowered(linux.listing));
     EXPECT_EQ(windows.exitStatus, linux.exitStatus);
     EXPECT_NE(linux.console.find("Trawlex for FS2002"), std::string::npos);
     return linux;
@@ -267,17 +286,86 @@ TEST(Parity, LeadingBackslashStaysInsideTheHostFolder) {
             1U);
 }
 
+// A missing Scenery.cfg, or one that is no regular file: both programs say
+// they cannot read it and check nothing.
 TEST(Parity, SceneryCfgThatIsNoRegularFile) {
-  for (int kind = 0; kind < 3; ++kind) {
-    expectParity([kind](Scene& scene) {
-      const fs::path config = scene.install.host() / "Scenery.cfg";
-      if (kind == 0) {
-        ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
-      }
-      if (kind == 1) fs::create_symlink("/dev/zero", config);
-      if (kind == 2) fs::create_directory(config);
-    });
+  for (int kind = 0; kind < 4; ++kind) {
+    Scene scene(Drive::Z);
+    const fs::path config = scene.install.host() / "Scenery.cfg";
+    if (kind == 0) {
+      ASSERT_EQ(::mkfifo(config.c_str(), 0600), 0);
+    }
+    if (kind == 1) fs::create_symlink("/dev/zero", config);
+    if (kind == 2) fs::create_directory(config);
+    const Outcome linux = scene.expectSameOutcome();
+    EXPECT_NE(linux.console.find("ERROR: Can't read scenery configuration file "), std::string::npos) << kind;
+    EXPECT_EQ(linux.exitStatus, 2) << kind;
+    EXPECT_EQ(linux.listing, "") << kind;
   }
+}
+
+// Configurations under which no file can be opened: both programs say that
+// nothing could be checked, and write no listing.
+TEST(Parity, NothingChecked) {
+  for (const std::string& config : {std::string(), std::string("\x01\x02 junk"),
+                                    sceneryConfig({{areaSection(1), "None"}, {areaSection(2), "Q:\\No Drive"}})}) {
+    Scene scene(Drive::Z);
+    writeText(scene.install.host() / "Scenery.cfg", config);
+    scene.install.file("Empty/scenery/readme.txt", plainBglFile(10));
+    scene.linuxArguments = scene.windowsArguments = {"--explain"};
+    const Outcome linux = scene.expectSameOutcome();
+    EXPECT_NE(linux.console.find("ERROR: No BGL file could be checked in the scenery areas of "), std::string::npos);
+    EXPECT_EQ(linux.exitStatus, 2);
+    EXPECT_EQ(linux.listing, "");
+  }
+}
+
+// Stock files emptied or with their header destroyed are format errors, in
+// the scan, its explanation and the paragraphs of named files.
+TEST(Parity, StockNamesWithoutAFacilityHeader) {
+  Bytes destroyed = withCrc32(soundFacilityFile(), 0x6C40A47E);
+  destroyed[0] = 'X';
+  for (const bool named : {false, true}) {
+    Scene scene(Drive::Z);
+    scene.install.config({{areaSection(1), "A"}})
+        .file("A/scenery/WAY004.BGL", Bytes{})
+        .file("A/scenery/geopol07.bgl", destroyed)
+        .file("A/scenery/emptyaddon.bgl", Bytes{});
+    scene.linuxArguments = scene.windowsArguments = {"--explain"};
+    if (named) {
+      scene.linuxArguments.clear();
+      scene.windowsArguments.clear();
+      for (const char* name : {"WAY004.BGL", "geopol07.bgl", "emptyaddon.bgl"}) {
+        const fs::path path = fs::canonical(scene.install.host()) / "A" / "scenery" / name;
+        scene.linuxArguments.push_back(path.string());
+        scene.windowsArguments.push_back(windowsPath(path, Drive::Z));
+      }
+    }
+    const Outcome linux = scene.expectSameOutcome();
+    EXPECT_EQ(linux.exitStatus, 1);
+    const std::string reason =
+        "  Format error: the name is a stock facility file's, but the header is not a facility header\r\n";
+    std::size_t reasons = 0;
+    for (std::size_t at = linux.console.find(reason); at != std::string::npos; at = linux.console.find(reason, at + 1)) {
+      ++reasons;
+    }
+    EXPECT_EQ(reasons, 2U) << linux.console;
+    if (!named) {
+      EXPECT_NE(linux.listing.find("/A/scenery/WAY004.BGL  (Stock file)"), std::string::npos);
+    }
+  }
+}
+
+// The one difference the two programs keep on purpose: the Linux one lists a
+// name as it is on disk, the Windows one lower-cased.
+TEST(Parity, ListedNamesKeepTheirSpellingOnLinuxOnly) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "A"}}).file("A/scenery/BROKEN.BGL", faultyFacilityFile());
+  const auto [linux, windows] = scene.runBoth();
+  const std::string folder = fs::canonical(scene.install.tools()).string() + "/../A/scenery/";
+  EXPECT_NE(linux.listing.find(folder + "BROKEN.BGL  (Add-on file)"), std::string::npos) << linux.listing;
+  EXPECT_NE(windows.listing.find(folder + "broken.bgl  (Add-on file)"), std::string::npos) << windows.listing;
+  EXPECT_EQ(withFileNamesLowered(windows.listing), withFileNamesLowered(linux.listing));
 }
 
 TEST(Parity, LargeSceneryCfg) {

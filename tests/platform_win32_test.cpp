@@ -57,10 +57,28 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   EXPECT_FALSE(platform::pathExists((dir.path() / "missing").string()));
   EXPECT_EQ(platform::profileValues((dir.path() / "Scenery.cfg").string(), {"area.001", "Area.002"}, "LOCAL"),
             (std::vector<std::string>{"Scenery\\World", ""}));
-  EXPECT_EQ(platform::openForReading((dir.path() / "folder.bgl").string()), nullptr);
+  EXPECT_EQ(platform::profileValues((dir.path() / "missing.cfg").string(), {"Area.001"}, "Local"), std::nullopt);
+  EXPECT_EQ(platform::profileValues((dir.path() / "folder.bgl").string(), {"Area.001"}, "Local"), std::nullopt);
+  // A folder and a missing file fail to open, but neither is a file that failed.
+  for (const char* name : {"folder.bgl", "missing.bgl"}) {
+    std::optional<platform::ReadFailure> failure;
+    EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;
+    EXPECT_FALSE(failure) << name;
+  }
+  EXPECT_FALSE(platform::findBglFiles(dir.path().string() + "\\none\\").failure);
   std::FILE* file = platform::openForReading((dir.path() / "Scenery.cfg").string());
   ASSERT_NE(file, nullptr);
+  // A file held open without sharing is one that failed, in use by another program.
+  std::optional<platform::ReadFailure> failure;
   std::fclose(file);
+  const HANDLE exclusive = CreateFileA((dir.path() / "Scenery.cfg").string().c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(platform::openForReading((dir.path() / "Scenery.cfg").string(), &failure), nullptr);
+  CloseHandle(exclusive);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->kind, platform::ReadFailure::Kind::InUse);
+  EXPECT_FALSE(failure->message.empty());
   EXPECT_EQ(platform::registryText({}, "SOFTWARE\\Trawlex\\NoSuchKey", "EXE Path"), std::nullopt);
   EXPECT_EQ(fs::path(platform::programPath()).filename(), "platform_win32_test.exe");
 }
@@ -121,7 +139,7 @@ TEST(ProfileReaderParity, OwnReaderAnswersAsTheSystemsForEveryArea) {
     platform::ProfileScan own(sections, "Local");
     own.feed(texts[i].bytes);
     const std::vector<std::string> ownAnswers = own.finish();
-    const std::vector<std::string> systemAnswers = platform::profileValues(path, sections, "Local");
+    const std::vector<std::string> systemAnswers = platform::profileValues(path, sections, "Local").value();
     for (std::size_t area = 0; area < sections.size(); ++area) {
       ASSERT_EQ(escaped(ownAnswers[area]), escaped(systemAnswers[area]))
           << texts[i].description << ", " << sections[area] << ", file: " << escaped(texts[i].bytes);
