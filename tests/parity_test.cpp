@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/path_text.h"
 #include "platform/text_encoding.h"
@@ -483,6 +484,51 @@ TEST(WindowsProgram, PathTooLongToReadWritesNoListing) {
   EXPECT_FALSE(fs::exists(deep / "FileList.txt"));
   EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt"));
   EXPECT_FALSE(fs::exists("/FileList.txt"));
+}
+
+// Permissions bind only a user other than root, who reads everything: as
+// root, both programs run as nobody, the Windows one in a copy of the tree's
+// prefix handed over to that user (Wine runs only in a prefix of one's own).
+TEST(Parity, FilesAndFoldersWhoseAccessIsDenied) {
+  TempDir temp;
+  InstallBuilder install{temp.path()};
+  install.config({{areaSection(1), "A"}, {areaSection(2), "B"}})
+      .file("A/scenery/bad.bgl", faultyFacilityFile())
+      .file("A/scenery/locked.bgl", faultyFacilityFile())
+      .file("B/scenery/b.bgl", faultyFacilityFile());
+  const std::vector<std::string> linuxEnvironment = {"WINEPREFIX=", "HOME=" + (temp.path() / "home").string()};
+  std::vector<std::string> asUser, windowsLauncher = {TRAWLEX_WINE_RUN}, windowsEnvironment;
+  if (::geteuid() == 0) {
+    const fs::path prefix = temp.path() / "prefix";
+    fs::copy(kPrefix, prefix, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    fs::remove(prefix / "wineserver");  // where the tree's own server runs: a new one serves the copy
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(::lchown(temp.path().c_str(), kNobody, kNobody), 0);
+    for (const auto& entry : fs::recursive_directory_iterator(temp.path())) {
+      ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
+    }
+    asUser = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+    windowsLauncher = asUser;
+    windowsLauncher.push_back(TRAWLEX_WINE_LOADER);
+    windowsEnvironment = {"WINEPREFIX=" + prefix.string(), "WINEARCH=" TRAWLEX_WINEARCH, "WINEDEBUG=-all",
+                          "HOME=" + (temp.path() / "home").string()};
+  }
+  fs::permissions(install.host() / "A" / "scenery" / "locked.bgl", fs::perms::none);
+  fs::permissions(install.host() / "B" / "scenery", fs::perms::none);
+  const Outcome linux = scan(install, temp.path(), TRAWLEX_PROGRAM, asUser, linuxEnvironment, {"--explain"});
+  Outcome windows =
+      scan(install, temp.path(), TRAWLEX_WINDOWS_PROGRAM, windowsLauncher, windowsEnvironment, {"--explain"});
+  windows.console = asLinuxPaths(windows.console);
+  windows.listing = asLinuxPaths(windows.listing);
+  EXPECT_EQ(windows.console, linux.console);
+  EXPECT_EQ(windows.listing, linux.listing);
+  EXPECT_EQ(windows.exitStatus, 2);
+  EXPECT_EQ(linux.exitStatus, 2);
+  const std::string tools = fs::canonical(install.tools()).string();
+  EXPECT_NE(linux.console.find("  " + tools + "/../A/scenery/locked.bgl  access denied\r\n  " + tools +
+                               "/../B/scenery/  access denied\r\n"),
+            std::string::npos)
+      << linux.console;
 }
 
 }  // namespace
