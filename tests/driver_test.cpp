@@ -9,6 +9,7 @@
 
 #include "driver/area_walk.h"
 #include "driver/command_line.h"
+#include "driver/config_survey.h"
 #include "driver/host_folder.h"
 #include "driver/run.h"
 #include "driver/run_state.h"
@@ -208,6 +209,47 @@ TEST(FileChecker, EachFileIsJudgedByItsOwnBytesThroughTheSharedWindow) {
   EXPECT_FALSE(plain.facility || plain.checksum);
   EXPECT_TRUE(plain.stockWithoutHeader() && plain.bad());
   EXPECT_TRUE(clean(check(large)));
+}
+
+// What the walk does not read as FS2002 loads it, each at its line; only the
+// first few hundred are kept, the rest counted.
+TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
+  using Kind = report::ConfigNote::Kind;
+  testsupport::TempDir dir;
+  const std::string path = (dir.path() / "Scenery.cfg").string();
+  testsupport::writeText(path,
+                         "[Area.001]\r\nLocal=A\r\nActive=false\r\nActive=TRUE\r\n"  // lines 1-4
+                         "[Area.10]\r\nLocal=Ten\r\nLocal=Other\r\n"                  // 5-7
+                         "[AREA.002]\r\nLocal=a\r\n[Area.001]\r\nActive=FALSE\r\n"  // 8-11
+                         "[Area.000]\r\n[Area.400]\r\n[Area.1x]\r\n[Areas.005]\r\n");  // 12-15
+  const std::vector<report::AreaSummary> areas = {
+      {1, "/fs/A/scenery/", true, 1, 0}, {2, "/fs/a/scenery/", true, 1, 0}, {3, "/fs/none/", false, 0, 0}};
+  const report::ConfigSurvey survey = driver::surveyConfig(path, areas);
+  EXPECT_EQ(survey.configPath, path);
+  ASSERT_EQ(survey.notes.size(), 6U);
+  const auto expectNote = [&survey](std::size_t i, Kind kind, std::size_t line, const std::string& section) {
+    EXPECT_EQ(survey.notes[i].kind, kind) << i;
+    EXPECT_EQ(survey.notes[i].line, line) << i;
+    EXPECT_EQ(survey.notes[i].section, section) << i;
+  };
+  expectNote(0, Kind::Inactive, 3, "Area.001");
+  expectNote(1, Kind::NeverRead, 5, "Area.10");
+  EXPECT_EQ(survey.notes[1].local, "Ten");
+  expectNote(2, Kind::FolderScannedBefore, 8, "Area.002");
+  EXPECT_EQ(survey.notes[2].earlierArea, 1U);
+  expectNote(3, Kind::Repeated, 10, "Area.001");
+  EXPECT_EQ(survey.notes[3].firstLine, 1U);
+  expectNote(4, Kind::NeverRead, 12, "Area.000");
+  expectNote(5, Kind::NeverRead, 13, "Area.400");
+  EXPECT_EQ(survey.notShown, 0U);
+
+  std::string many;
+  for (int i = 1; i <= 350; ++i) many += "[Area.0" + std::to_string(1000 + i).substr(1) + "]\nLocal=x\n";
+  testsupport::writeText(path, many);
+  const report::ConfigSurvey capped = driver::surveyConfig(path, {});
+  EXPECT_EQ(capped.notes.size(), driver::kMaxConfigNotes);
+  EXPECT_EQ(capped.notShown, 50U);
+  EXPECT_EQ(capped.notes.back().line, 2 * driver::kMaxConfigNotes - 1);
 }
 
 TEST(AreaWalk, SectionNamesAreAskedWithThreeDigits) {

@@ -90,6 +90,45 @@ TEST_F(CommandLine, ExplainOfACleanRunListsTheAreasOnlyEachWithItsOwnCounts) {
   EXPECT_EQ(result.exitStatus, 0);
 }
 
+// --explain also tells, by line, what the walk reads otherwise than FS2002
+// loads it; and why a stock file with a destroyed header is bad, in the
+// explanation as in its own paragraph.
+TEST_F(CommandLine, ExplainNotesTheConfigurationByLineAndStockFilesWithoutAHeader) {
+  writeText(install.host() / "Scenery.cfg",
+            "[Area.001]\r\nLocal=Scenery\\World\r\nActive=FALSE\r\n"
+            "[Area.10]\r\nLocal=Addon\\Ten\r\n"
+            "[Area.002]\r\nLocal=scenery\\world\r\n"
+            "[Area.001]\r\nLocal=Elsewhere\r\n");
+  install.file("Scenery/World/scenery/way004.bgl", Bytes{});
+  const std::string configPath = host() + native("/Scenery.cfg");
+  const std::string way004 = scenery() + "way004.bgl";
+  const std::string reason =
+      "  Format error: the name is a stock facility file's, but the header is not a facility header\r\n";
+  ProgramRun result = runWithArguments({"--explain"});
+  // The area shows its folder as built; a record, the path that was opened:
+  // on Windows the configuration's own spelling, elsewhere the one on disk,
+  // where both areas' records are then one file's, with a reason each.
+  const std::string second = host() + native("/scenery/world/scenery/");
+  const std::string badFiles = windowsBuild() ? record(second + "way004.bgl", true) + reason + record(way004, true) + reason
+                                              : record(way004, true) + reason + reason;
+  EXPECT_EQ(result.output,
+            std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictBad + ex::kAreasHeading +
+                "  Area.001  " + scenery() + "  1 .bgl file(s), 0 facility file(s)\r\n" + "  Area.002  " + second +
+                "  1 .bgl file(s), 0 facility file(s)\r\n" + "\r\nIn " + configPath +
+                ", read otherwise than FS2002 loads it:\r\n" +
+                "  line 3: [Area.001] Active=FALSE  scanned, though FS2002 does not load it\r\n" +
+                "  line 4: [Area.10] Local=Addon\\Ten  never read: areas are read as Area.001 to Area.399\r\n" +
+                "  line 6: [Area.002]  its folder was scanned before, for Area.001: its files are counted again\r\n" +
+                "  line 8: [Area.001]  repeated: only the one at line 1 is read\r\n" + ex::kBadFilesHeading + badFiles +
+                ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 1);
+  result = runWithArguments({way004});
+  EXPECT_EQ(result.output,
+            std::string(ex::kBanner) + paragraph(way004, "  Not a facility BGL file (Stock file)\r\n" + reason) +
+                ex::kPrompt);
+  EXPECT_EQ(result.exitStatus, 1);
+}
+
 TEST_F(CommandLine, NamedFilesGetAParagraphEachWithoutLookingForAnInstallation) {
   fs::remove(install.host() / "SCENEDB");  // no installation to be found
   const fs::path folder = temp.path() / "dropped files";

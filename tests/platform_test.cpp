@@ -8,7 +8,7 @@
 
 #include "platform/path_text.h"
 #include "platform/platform.h"
-#include "platform/posix/ini_text.h"
+#include "platform/ini_text.h"
 #include "support/code_pages.h"
 
 namespace {
@@ -101,6 +101,42 @@ TEST(IniText, AnyRunOfLineEndsEndsALine) {
   }
 }
 
+// The outline one pass gives: every section and key line with its number
+// (CR LF, CR and LF each end a line; blank lines count), in every storage
+// form, values as the reader answers them, while the answers stay the same.
+struct OutlineRecorder : platform::ProfileOutline {
+  void section(std::string_view name, std::size_t line) override {
+    told += "[" + std::string(name) + "]@" + std::to_string(line) + " ";
+  }
+  void key(std::string_view name, std::string_view value, std::size_t line) override {
+    told += std::string(name) + "=" + std::string(value) + "@" + std::to_string(line) + " ";
+  }
+  std::string told;
+};
+
+TEST(IniText, OutlineTellsEverySectionAndKeyWithItsLine) {
+  const std::string text = "[Area.10]\r\nLocal=\"Ten\"\r\n\r\n[ Area.001 ] x\rActive=FALSE\nbare\n[A]b]\r\n\xe9=\xe9";
+  OutlineRecorder recorder;
+  platform::ProfileScan scan({"Area.001"}, "Active", &recorder);
+  scan.feed(text);
+  EXPECT_EQ(scan.finish(), (std::vector<std::string>{"FALSE"}));
+  EXPECT_EQ(recorder.told, "[Area.10]@1 Local=Ten@2 [Area.001]@4 Active=FALSE@5 bare=@6 [A]b]@7 \xe9=\xe9@8 ");
+  // A UTF-16 file tells the same outline, in ANSI text.
+  std::string utf16 = "\xff\xfe";
+  for (const char c : text) utf16 += std::string{c, '\0'};
+  OutlineRecorder fromUtf16;
+  platform::ProfileScan wide({}, "", &fromUtf16);
+  wide.feed(utf16);
+  (void)wide.finish();
+  EXPECT_EQ(fromUtf16.told, recorder.told);
+  // Long names are cut, never kept whole.
+  OutlineRecorder longNames;
+  platform::ProfileScan cut({}, "", &longNames);
+  cut.feed("[" + std::string(100, 's') + "]\n" + std::string(100, 'k') + "=v\n");
+  (void)cut.finish();
+  EXPECT_EQ(longNames.told, "[" + std::string(64, 's') + "]@1 " + std::string(64, 'k') + "=v@2 ");
+}
+
 TEST(IniText, SectionNamesEndAtTheLastBracketAndAreTrimmed) {
   EXPECT_EQ(iniValue("[\tA \x1a]\nLocal=x\n", "A", "Local"), "x");
   EXPECT_EQ(iniValue("[A] junk\nLocal=x\n", "A", "Local"), "x");
@@ -111,6 +147,10 @@ TEST(IniText, SectionNamesEndAtTheLastBracketAndAreTrimmed) {
   // Without a ']' the line is a key: the lines after it stay in the section before.
   EXPECT_EQ(iniValue("[A]\n[B\nLocal=x\n", "A", "Local"), "x");
   EXPECT_EQ(iniValue("[B\nLocal=x\n", "B", "Local"), "");
+  // A name cut short or not ASCII never passes for the empty one.
+  EXPECT_EQ(iniValue("[" + std::string(20, 'x') + "]\nLocal=x\n", "", "Local"), "");
+  EXPECT_EQ(iniValue("[\xe9]\nLocal=x\n", "", "Local"), "");
+  EXPECT_EQ(iniValue("[]\nLocal=x\n", "", "Local"), "x");
 }
 
 TEST(IniText, NulEndsNamesAndValues) {

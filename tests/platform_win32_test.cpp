@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "driver/area_walk.h"
-#include "platform/posix/ini_text.h"
+#include "platform/ini_text.h"
 #include "platform/platform.h"
 #include "support/profile_texts.h"
 #include "support/temp_dir.h"

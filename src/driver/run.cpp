@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "driver/area_walk.h"
+#include "driver/config_survey.h"
 #include "driver/host_folder.h"
 #include "driver/named_files.h"
 #include "platform/path_text.h"
@@ -38,9 +39,11 @@ std::string listingPath(const RunRequest& request) {
   return *request.ownFolder + platform::pathSeparator() + report::kListingFileName;
 }
 
-void explainIfAsked(RunState& state) {
+void explainIfAsked(RunState& state, const std::string& configPath) {
   if (!state.request.command.explain) return;
-  report::printExplanation(state.console, {state.results.areas, state.results.lists, state.results.unread});
+  const report::ConfigSurvey config = surveyConfig(configPath, state.results.areas);
+  report::printExplanation(state.console,
+                           {state.results.areas, config, state.results.lists, state.results.unread});
 }
 
 // Scans the areas of a configuration that can be read. A scan that opened no
@@ -59,12 +62,12 @@ RunOutcome scanAndReport(RunState& state) {
   state.console.print(report::kScanCompleted);
   if (state.results.counters.allFiles == 0) {
     state.console.print(report::formatText(report::kNothingChecked, configPath.c_str()));
-    explainIfAsked(state);
+    explainIfAsked(state, configPath);
     return RunOutcome::Failed;
   }
   const report::ListingOutcome listing = report::writeListing(
       listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
-  explainIfAsked(state);
+  explainIfAsked(state, configPath);
   if (!listing.created || !state.results.unread.empty()) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
 }

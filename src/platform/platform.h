@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -82,6 +83,11 @@ struct ReadFailure {
 std::optional<std::vector<std::string>> profileValues(const std::string& filePath,
                                                       const std::vector<std::string>& sections,
                                                       const std::string& key);
+
+// Hands the whole content of the regular file at `filePath` to `take`, block
+// after block, from its first byte; false when it is missing, is no regular
+// file or cannot be opened. Letter case ignored in the path.
+bool readFileInBlocks(const std::string& filePath, const std::function<void(std::string_view)>& take);
 
 // The entries of one folder that the Windows search for "*.bgl" reports.
 struct FolderListing {

@@ -61,6 +61,30 @@ void printUnread(TextOut& console, const std::vector<UnreadRecord>& unread) {
   }
 }
 
+unsigned long lineNumber(std::size_t line) { return static_cast<unsigned long>(line); }
+
+std::string noteText(const ConfigNote& note) {
+  using Kind = ConfigNote::Kind;
+  const char* section = note.section.c_str();
+  switch (note.kind) {
+    case Kind::NeverRead:
+      return formatText(kExplainNeverRead, lineNumber(note.line), section, note.local.c_str());
+    case Kind::Repeated:
+      return formatText(kExplainRepeated, lineNumber(note.line), section, lineNumber(note.firstLine));
+    case Kind::Inactive: return formatText(kExplainInactive, lineNumber(note.line), section);
+    case Kind::FolderScannedBefore:
+      return formatText(kExplainScannedBefore, lineNumber(note.line), section, note.earlierArea);
+  }
+  return {};
+}
+
+void printConfigNotes(TextOut& console, const ConfigSurvey& config) {
+  if (config.notes.empty() && config.notShown == 0) return;
+  console.print(formatText(kExplainConfigHeading, config.configPath.c_str()));
+  for (const ConfigNote& note : config.notes) console.print(noteText(note));
+  if (config.notShown > 0) console.print(formatText(kExplainNotShown, lineNumber(config.notShown)));
+}
+
 // The bad files once each, in the listing's order (format errors first, then
 // checksums), each with the reasons of every record it has.
 void printBadFiles(TextOut& console, const checks::BadFileLists& lists) {
@@ -98,6 +122,7 @@ std::string formatErrorText(const checks::SectionVerdict& verdict) {
 
 void printExplanation(TextOut& console, const ScanAccount& scan) {
   printAreas(console, scan.areas);
+  printConfigNotes(console, scan.config);
   printUnread(console, scan.unread);
   printBadFiles(console, scan.lists);
 }

@@ -86,6 +86,14 @@ inline constexpr const char* kExplainArea = "  Area.%03u  %s  %d .bgl file(s), %
 inline constexpr const char* kExplainMissingArea = "  Area.%03u  %s  folder does not exist\n";
 inline constexpr const char* kExplainNoAreas = "  none\n";
 inline constexpr const char* kExplainBadFilesHeading = "\nWhy each bad file failed:\n";
+inline constexpr const char* kExplainConfigHeading = "\nIn %s, read otherwise than FS2002 loads it:\n";
+inline constexpr const char* kExplainNeverRead =
+    "  line %lu: [%s] Local=%s  never read: areas are read as Area.001 to Area.399\n";
+inline constexpr const char* kExplainRepeated = "  line %lu: [%s]  repeated: only the one at line %lu is read\n";
+inline constexpr const char* kExplainInactive = "  line %lu: [%s] Active=FALSE  scanned, though FS2002 does not load it\n";
+inline constexpr const char* kExplainScannedBefore =
+    "  line %lu: [%s]  its folder was scanned before, for Area.%03u: its files are counted again\n";
+inline constexpr const char* kExplainNotShown = "  and %lu more\n";
 inline constexpr const char* kExplainUnreadHeading = "\nNot checked, because they could not be read:\n";
 inline constexpr const char* kExplainUnread = "  %s  %s\n";  // path, reason
 inline constexpr const char* kAccessDenied = "access denied";

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "platform/path_text.h"
-#include "platform/posix/ini_text.h"
+#include "platform/ini_text.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/wine_prefix.h"
 #include "platform/text_encoding.h"
@@ -114,6 +114,14 @@ std::optional<std::vector<std::string>> profileValues(const std::string& filePat
   std::vector<std::string> values = scan.finish();
   for (std::string& value : values) value = systemText(value);
   return values;
+}
+
+bool readFileInBlocks(const std::string& filePath, const std::function<void(std::string_view)>& take) {
+  const int fd = posix::openRegularFile(posix::spellingOnDisk(filePath), O_RDONLY);
+  if (fd < 0) return false;
+  posix::forEachBlock(fd, take);
+  ::close(fd);
+  return true;
 }
 
 FolderListing findBglFiles(const std::string& folder) {

@@ -19,6 +19,7 @@ namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
 constexpr DWORD kProfileBufferSize = 1000;
+constexpr DWORD kReadBlockSize = 64 * 1024;
 
 // The system's own words for `error`, without the line end it appends.
 std::string systemMessage(DWORD error) {
@@ -140,6 +141,20 @@ std::optional<std::vector<std::string>> profileValues(const std::string& filePat
     values.emplace_back(buffer, length);
   }
   return values;
+}
+
+bool readFileInBlocks(const std::string& filePath, const std::function<void(std::string_view)>& take) {
+  if (isFolder(filePath)) return false;
+  const HANDLE handle = openShared(filePath);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+  std::vector<char> block(kReadBlockSize);
+  DWORD got = 0;
+  while (disk && ReadFile(handle, block.data(), kReadBlockSize, &got, nullptr) && got > 0) {
+    take(std::string_view(block.data(), got));
+  }
+  CloseHandle(handle);
+  return disk;
 }
 
 FolderListing findBglFiles(const std::string& folder) {

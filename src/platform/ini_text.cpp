@@ -1,7 +1,8 @@
-#include "platform/posix/ini_text.h"
+#include "platform/ini_text.h"
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "platform/path_text.h"
 #include "platform/text_encoding.h"
@@ -16,13 +17,14 @@ bool isLineEnd(char16_t u) { return u == u'\n' || u == u'\r'; }
 // which DOS-era files carry as an end mark.
 bool isBlank(char16_t u) { return (u >= 0x09 && u <= 0x0D) || u == 0x20 || u == 0x1A; }
 
-// The folded ASCII form of a complete field, or empty text when it holds
-// anything else (no other character folds to an ASCII letter).
-std::string foldedAscii(const ProfileScan::Field& field) {
+// The folded ASCII form of a complete field; nothing when it holds anything
+// else (no other character folds to an ASCII letter) or was cut short, so
+// that no such name passes for an empty one.
+std::optional<std::string> foldedAscii(const ProfileScan::Field& field) {
+  if (!field.complete()) return std::nullopt;
   std::string text;
-  if (!field.complete()) return text;
   for (const char16_t u : field.kept()) {
-    if (u >= 0x80) return {};
+    if (u >= 0x80) return std::nullopt;
     text.push_back(foldAscii(static_cast<char>(u)));
   }
   return text;
@@ -98,13 +100,14 @@ void ProfileScan::Field::add(char16_t unit) {
   keep(unit);
 }
 
-ProfileScan::ProfileScan(const std::vector<std::string>& sections, std::string_view key)
+ProfileScan::ProfileScan(const std::vector<std::string>& sections, std::string_view key, ProfileOutline* outline)
     : key_(folded(key)),
       answers_(sections.size()),
       sectionSeen_(sections.size()),
       answered_(sections.size()),
-      sectionName_(longestName(sections) + 1),
-      keyName_(key.size() + 1) {
+      sectionName_(std::max(longestName(sections), outline != nullptr ? kOutlineNameLength : 0) + 1),
+      keyName_(std::max(key.size(), outline != nullptr ? kOutlineNameLength : 0) + 1),
+      outline_(outline) {
   for (std::size_t i = 0; i < sections.size(); ++i) sectionIndices_.emplace(folded(sections[i]), i);
 }
 
@@ -187,14 +190,29 @@ void ProfileScan::decodeUtf8(unsigned char byte) {
 }
 
 std::size_t ProfileScan::sectionIndex(const Field& name) const {
-  const auto found = sectionIndices_.find(foldedAscii(name));
+  const std::optional<std::string> folded = foldedAscii(name);
+  if (!folded) return kNone;
+  const auto found = sectionIndices_.find(*folded);
   return found == sectionIndices_.end() ? kNone : found->second;
 }
 
-bool ProfileScan::isKey(const Field& name) const { return foldedAscii(name) == key_ && name.complete(); }
+bool ProfileScan::isKey(const Field& name) const { return foldedAscii(name) == key_; }
+
+void ProfileScan::countLineEnd(char16_t u) {
+  if (u == u'\n' && afterCr_) {  // the LF of a CR LF
+    afterCr_ = false;
+    return;
+  }
+  ++line_;
+  afterCr_ = u == u'\r';
+}
 
 void ProfileScan::unit(char16_t u) {
-  if (isLineEnd(u)) return endLine();
+  if (isLineEnd(u)) {
+    endLine();
+    return countLineEnd(u);
+  }
+  afterCr_ = false;
   switch (part_) {
     case Part::LineStart:
       if (isBlank(u)) return;
@@ -212,12 +230,14 @@ void ProfileScan::unit(char16_t u) {
       if (u == u']') {  // the name ends at the line's last ']'
         bracketMatch_ = sectionIndex(sectionName_);
         bracketSeen_ = true;
+        if (outline_ != nullptr) outlineName_ = sectionName_.kept().substr(0, kOutlineNameLength);
       }
       sectionName_.add(u);
       return;
     case Part::Key:
       if (u == u'=') {
         keyMatches_ = isKey(keyName_);
+        if (outline_ != nullptr) outlineName_ = keyName_.kept().substr(0, kOutlineNameLength);
         value_.reset();
         part_ = Part::Value;
       } else {
@@ -231,6 +251,7 @@ void ProfileScan::unit(char16_t u) {
 }
 
 void ProfileScan::endLine() {
+  if (outline_ != nullptr) tellOutline();
   switch (part_) {
     case Part::LineStart:
       break;
@@ -252,14 +273,35 @@ void ProfileScan::endLine() {
   part_ = Part::LineStart;
 }
 
+std::string ProfileScan::ansiText(std::u16string_view units) const {
+  const bool ansi = encoding_ == Encoding::Ansi;  // an ANSI file's units are its bytes
+  std::string text;
+  std::transform(units.begin(), units.end(), std::back_inserter(text),
+                 [ansi](char16_t u) { return ansi ? static_cast<char>(u) : ansiFromUnit(u); });
+  return text;
+}
+
+void ProfileScan::tellOutline() {
+  switch (part_) {
+    case Part::Section:
+      if (bracketSeen_) outline_->section(ansiText(outlineName_), line_);
+      break;
+    case Part::Key:
+      outline_->key(ansiText(keyName_.kept().substr(0, kOutlineNameLength)), "", line_);
+      break;
+    case Part::Value:
+      outline_->key(ansiText(outlineName_), ansiText(profileAnswer(value_)), line_);
+      break;
+    case Part::LineStart:
+      break;
+  }
+}
+
 void ProfileScan::answer(const Field* value) {
   if (current_ == kNone || answered_[current_]) return;
   answered_[current_] = true;
   if (value == nullptr) return;  // a key without '=' answers empty text
-  const std::u16string units = profileAnswer(*value);
-  const bool ansi = encoding_ == Encoding::Ansi;  // an ANSI file's units are its bytes
-  std::transform(units.begin(), units.end(), std::back_inserter(answers_[current_]),
-                 [ansi](char16_t u) { return ansi ? static_cast<char>(u) : ansiFromUnit(u); });
+  answers_[current_] = ansiText(profileAnswer(*value));
 }
 
 std::vector<std::string> ProfileScan::finish() {

@@ -11,6 +11,22 @@ namespace platform {
 // Longest value the profile reader returns (a 1000-byte buffer less its terminator).
 inline constexpr std::size_t kMaxProfileValueLength = 999;
 
+// Longest section or key name an outline reports; longer names are cut.
+inline constexpr std::size_t kOutlineNameLength = 64;
+
+// Told, as one pass reads an INI file, of every section header and every key
+// line, each with its line number (from 1; CR LF, a lone CR and a lone LF
+// each end a line). Names and values come as ANSI text, as the reader would
+// answer them, names cut to kOutlineNameLength characters.
+class ProfileOutline {
+ public:
+  virtual ~ProfileOutline() = default;
+  virtual void section(std::string_view name, std::size_t line) = 0;
+  // A key line of the section last told (or before any): a line without '='
+  // is a key with an empty value.
+  virtual void key(std::string_view name, std::string_view value, std::size_t line) = 0;
+};
+
 // One pass over an INI file that answers, for each of the given sections,
 // what Windows' profile reader (GetPrivateProfileStringA) answers for one key
 // of it: the value as ANSI (Windows-1252) text, or empty text.
@@ -33,7 +49,8 @@ inline constexpr std::size_t kMaxProfileValueLength = 999;
 // Memory stays within the answers, whatever the file's size or line lengths.
 class ProfileScan {
  public:
-  ProfileScan(const std::vector<std::string>& sections, std::string_view key);
+  // With an `outline`, the pass also tells it of every section and key line.
+  ProfileScan(const std::vector<std::string>& sections, std::string_view key, ProfileOutline* outline = nullptr);
 
   // Takes the file's next bytes; a file may come in pieces of any size.
   void feed(std::string_view bytes);
@@ -79,6 +96,9 @@ class ProfileScan {
   std::size_t sectionIndex(const Field& name) const;
   bool isKey(const Field& name) const;
   void answer(const Field* value);
+  std::string ansiText(std::u16string_view units) const;
+  void countLineEnd(char16_t u);
+  void tellOutline();
 
   Encoding encoding_ = Encoding::Undecided;
   std::string head_;          // the first bytes, until the encoding is known
@@ -99,6 +119,11 @@ class ProfileScan {
   Field sectionName_;
   Field keyName_;
   Field value_{kMaxProfileValueLength + 2};
+
+  ProfileOutline* outline_;
+  std::size_t line_ = 1;
+  bool afterCr_ = false;
+  std::u16string outlineName_;  // the section name up to its last ']', or the key name before '='
 };
 
 }  // namespace platform
