@@ -1,5 +1,8 @@
 #include "driver/host_folder.h"
 
+#include <algorithm>
+#include <array>
+
 #include "platform/path_text.h"
 #include "platform/platform.h"
 
@@ -26,7 +29,7 @@ bool holds(const HostProbe& probe, const std::string& candidate, const char* nam
 // configuration: a folder without one is no installation (a leftover of an
 // old one, say), so the next candidate is tried.
 std::optional<std::string> installedFolder(const HostProbe& probe, const std::string& text) {
-  const std::optional<std::string> folder = probe.folderOnDisk(text);
+  std::optional<std::string> folder = probe.folderOnDisk(text);
   if (!folder || !probe.pathExists(*folder) || !holds(probe, *folder, kSceneryConfigName)) return std::nullopt;
   return folder;
 }
@@ -36,11 +39,12 @@ std::optional<std::string> installedFolder(const HostProbe& probe, const std::st
 // put into the installation's own folder).
 std::string folderWithMarker(const HostProbe& probe) {
   const std::string current = probe.currentFolder();
-  for (std::string candidate : {current + probe.separator + kParentFolder, current}) {
-    // An unreadable current folder leaves only its parent's text ("\\..").
-    if (!candidate.empty() && holds(probe, candidate, kMarkerFolder)) return candidate;
-  }
-  return {};
+  const std::array<std::string, 2> candidates = {current + probe.separator + kParentFolder, current};
+  // An unreadable current folder leaves only its parent's text ("\\..").
+  const auto found = std::find_if(candidates.begin(), candidates.end(), [&probe](const std::string& candidate) {
+    return !candidate.empty() && holds(probe, candidate, kMarkerFolder);
+  });
+  return found == candidates.end() ? std::string() : *found;
 }
 
 }  // namespace

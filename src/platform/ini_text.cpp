@@ -198,7 +198,10 @@ std::size_t ProfileScan::sectionIndex(const Field& name) const {
 
 bool ProfileScan::isKey(const Field& name) const { return foldedAscii(name) == key_; }
 
-void ProfileScan::countLineEnd(char16_t u) {
+// Out of line, as is keepOutlineName: unit() runs for every character, and
+// stays lean when its rare paths are calls.
+void ProfileScan::lineEnd(char16_t u) {
+  endLine();
   if (u == u'\n' && afterCr_) {  // the LF of a CR LF
     afterCr_ = false;
     return;
@@ -208,13 +211,10 @@ void ProfileScan::countLineEnd(char16_t u) {
 }
 
 void ProfileScan::unit(char16_t u) {
-  if (isLineEnd(u)) {
-    endLine();
-    return countLineEnd(u);
-  }
-  afterCr_ = false;
+  if (isLineEnd(u)) return lineEnd(u);
   switch (part_) {
     case Part::LineStart:
+      afterCr_ = false;  // a line end leaves the scan here, so the next unit of any other kind comes here
       if (isBlank(u)) return;
       if (u == u'[') {
         part_ = Part::Section;
@@ -230,14 +230,14 @@ void ProfileScan::unit(char16_t u) {
       if (u == u']') {  // the name ends at the line's last ']'
         bracketMatch_ = sectionIndex(sectionName_);
         bracketSeen_ = true;
-        if (outline_ != nullptr) outlineName_ = sectionName_.kept().substr(0, kOutlineNameLength);
+        if (outline_ != nullptr) keepOutlineName(sectionName_);
       }
       sectionName_.add(u);
       return;
     case Part::Key:
       if (u == u'=') {
         keyMatches_ = isKey(keyName_);
-        if (outline_ != nullptr) outlineName_ = keyName_.kept().substr(0, kOutlineNameLength);
+        if (outline_ != nullptr) keepOutlineName(keyName_);
         value_.reset();
         part_ = Part::Value;
       } else {
@@ -271,6 +271,10 @@ void ProfileScan::endLine() {
       break;
   }
   part_ = Part::LineStart;
+}
+
+void ProfileScan::keepOutlineName(const Field& name) {
+  outlineName_.assign(name.kept(), 0, kOutlineNameLength);
 }
 
 std::string ProfileScan::ansiText(std::u16string_view units) const {

@@ -97,7 +97,8 @@ class ProfileScan {
   bool isKey(const Field& name) const;
   void answer(const Field* value);
   std::string ansiText(std::u16string_view units) const;
-  void countLineEnd(char16_t u);
+  [[gnu::noinline]] void lineEnd(char16_t u);
+  [[gnu::noinline]] void keepOutlineName(const Field& name);
   void tellOutline();
 
   Encoding encoding_ = Encoding::Undecided;
