@@ -275,6 +275,18 @@ CommandLine read(const std::vector<std::string>& arguments) {
   return driver::readCommandLine(arguments, existsOnlyDropped);
 }
 
+// With --originals every word that is no option is a place to search, an
+// existing file included: the scan runs, never the file form.
+TEST(CommandLineForms, OriginalsMakesEveryArgumentThatIsNoOptionAPlace) {
+  const CommandLine search = read({"D:\\", "--originals", "dropped.bgl", "-q", "--explain"});
+  EXPECT_EQ(search.form, Form::Scan);
+  EXPECT_TRUE(search.originals && search.explain);
+  EXPECT_EQ(search.places, (std::vector<std::string>{"D:\\", "dropped.bgl"}));
+  EXPECT_TRUE(search.files.empty());
+  EXPECT_EQ(read({"--originals", "--help"}).form, Form::Help);
+  EXPECT_FALSE(read({"dropped.bgl"}).originals);
+}
+
 TEST(CommandLineForms, OneExistingFileMakesEveryArgumentThatIsNoOptionAFile) {
   const CommandLine files = read({"missing.bgl", "--explain", "dropped.bgl", "-", "-q", "other"});
   EXPECT_EQ(files.form, Form::Files);

@@ -129,6 +129,49 @@ TEST_F(CommandLine, ExplainNotesTheConfigurationByLineAndStockFilesWithoutAHeade
   EXPECT_EQ(result.exitStatus, 1);
 }
 
+// --originals: after the usual scan (same dialogue, same listing, same
+// status), a paragraph per bad file: a verified original beside it under
+// another name (its CRC-32 is the reference value) or in the place named,
+// below decoys (the same name with a broken section); none for an add-on
+// file; and where the search looked when nothing was found. Nothing is written
+// but the listing.
+TEST_F(CommandLine, OriginalsAreFoundVerifiedBesideTheFileOrInThePlacesNamed) {
+  Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  changed[20] ^= 0x40;
+  install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon"}})
+      .file("Scenery/World/scenery/geopol12.bgl", changed)
+      .file("Scenery/World/scenery/geopol12.old", withCrc32(soundFacilityFile(), 0x12345678))
+      .file("Scenery/World/scenery/geopol12.bak", withCrc32(soundFacilityFile(), 0x1C7B948D))
+      .file("Scenery/World/scenery/eurnwafd.bgl", faultyFacilityFile())
+      .file("Scenery/World/scenery/way004.bgl", Bytes{})
+      .file("Addon/scenery/addon1.bgl", faultyFacilityFile());
+  const fs::path place = temp.path() / "CD";
+  writeBytes(place / "A" / "EURNWAFD.BGL", faultyFacilityFile());
+  writeBytes(place / "A" / "other.bgl", soundFacilityFile());
+  writeBytes(place / "B" / "C" / "eurnwafd.bgl", soundFacilityFile());
+  writeText(place / "B" / "notes.txt", "not a candidate");
+  const std::string placeText = native(place.string());
+  const ProgramRun plain = run();
+  const std::string plainListing = listing();
+  const ProgramRun result = runWithArguments({"--originals", placeText});
+  EXPECT_EQ(result.exitStatus, plain.exitStatus);
+  EXPECT_EQ(listing(), plainListing);
+  const std::string prompt = ex::kPrompt;
+  ASSERT_GT(plain.output.size(), prompt.size());
+  const std::string folder = scenery();
+  const std::string notFound = "  No verified original was found. Searched:\r\n    " + folder + "\r\n    " + placeText + "\r\n";
+  EXPECT_EQ(result.output,
+            plain.output.substr(0, plain.output.size() - prompt.size()) + "\r\nOriginals of the bad files:\r\n" +
+                "\r\n" + record(host() + native("/Addon/scenery/addon1.bgl"), false) +
+                "  An add-on file has no original: remove it, or reinstall the add-on that brought it.\r\n" +
+                "\r\n" + record(folder + "way004.bgl", true) + notFound + "\r\n" + record(folder + "eurnwafd.bgl", true) +
+                "  Verified original: " + placeText + native("/B/C/eurnwafd.bgl") + "\r\n" +
+                "  Verified by its name: no reference checksum; its facility section is sound.\r\n" + "\r\n" +
+                record(folder + "geopol12.bgl", true) + "  Verified original: " + folder + "geopol12.bak\r\n" +
+                "  Verified by its CRC-32, 1C7B948D, the reference value of this stock file.\r\n" + prompt);
+  EXPECT_EQ(fs::file_size(place / "A" / "EURNWAFD.BGL"), faultyFacilityFile().size());
+}
+
 TEST_F(CommandLine, NamedFilesGetAParagraphEachWithoutLookingForAnInstallation) {
   fs::remove(install.host() / "SCENEDB");  // no installation to be found
   const fs::path folder = temp.path() / "dropped files";

@@ -204,6 +204,29 @@ TEST(Parity, ExplainTellsTheSameAreasAndReasons) {
   }
 }
 
+// The search for originals: the same copies found, for the same reasons,
+// and the same places named where none was found.
+TEST(Parity, OriginalsAreFoundAlike) {
+  Scene scene(Drive::Z);
+  Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  changed[20] ^= 0x40;
+  scene.install.config({{areaSection(1), "World"}})
+      .file("World/scenery/geopol12.bgl", changed)
+      .file("World/scenery/eurnwafd.bgl", faultyFacilityFile())
+      .file("World/scenery/way004.bgl", Bytes{})
+      .file("CD/A/EURNWAFD.BGL", faultyFacilityFile())
+      .file("CD/B/eurnwafd.bgl", soundFacilityFile())
+      .file("CD/B/kept copy.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D));
+  const fs::path place = fs::canonical(scene.install.host()) / "CD";
+  scene.linuxArguments = {"--originals", place.string()};
+  scene.windowsArguments = {"--originals", windowsPath(place, Drive::Z)};
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_NE(linux.console.find("  Verified original: " + place.string() + "/B/eurnwafd.bgl\r\n"), std::string::npos)
+      << linux.console;
+  EXPECT_NE(linux.console.find("  Verified original: " + place.string() + "/B/kept copy.bgl\r\n"), std::string::npos);
+  EXPECT_NE(linux.console.find("  No verified original was found. Searched:\r\n"), std::string::npos);
+}
+
 TEST(Parity, NamedFilesGetTheSameParagraphs) {
   expectParity([](Scene& scene) {
     scene.install.file("Dropped/geopol07.bgl", withCrc32(soundFacilityFile(), 0x6C40A47E))

@@ -137,6 +137,39 @@ TEST(PosixPlatform, AnsiValuesBecomeUtf8AndUtf8ValuesStay) {
   EXPECT_EQ(values("bom.cfg"), (std::vector<std::string>{"M\xc3\xbcnchen ?", ""}));
 }
 
+// The prefix's drives stand for the CD and DVD drives, but for drive C
+// (Windows itself) and the drive of the root (everything); a drive letter
+// with nothing behind it is none.
+TEST(PosixPlatform, OpticalDrivesAreThePrefixsOtherDrives) {
+  TempDir dir;
+  testsupport::PrefixBuilder prefix(dir.path() / "prefix", true);
+  fs::create_directories(dir.path() / "cdrom");
+  fs::create_directories(dir.path() / "dvd");
+  prefix.drive('d', dir.path() / "cdrom").drive('e', dir.path() / "dvd").drive('f', dir.path() / "gone");
+  const std::vector<std::string> drives =
+      platform::opticalDrives(platform::posix::pathsThroughPrefix((dir.path() / "prefix").string()));
+  const std::vector<std::string> expected = {fs::canonical(dir.path() / "cdrom").string() + "/",
+                                             fs::canonical(dir.path() / "dvd").string() + "/"};
+  // Mounted ISO 9660 and UDF file systems of the machine follow, if any.
+  ASSERT_GE(drives.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(drives.begin(), drives.begin() + 2), expected);
+  for (const std::string& drive : drives) EXPECT_NE(drive, "/");
+}
+
+// A folder's files and subfolders; a link to a folder is never a subfolder.
+TEST(PosixPlatform, FolderContentsLeaveOutLinksToFolders) {
+  TempDir dir;
+  writeText(dir.path() / "b.bgl", "x");
+  writeText(dir.path() / "A.cab", "x");
+  fs::create_directories(dir.path() / "sub");
+  fs::create_directory_symlink(dir.path(), dir.path() / "loop");
+  fs::create_symlink(dir.path() / "b.bgl", dir.path() / "link.bgl");
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo.bgl").c_str(), 0600), 0);
+  const platform::FolderContents contents = platform::listFolder(dir.path().string() + "/");
+  EXPECT_EQ(contents.files, (std::vector<std::string>{"A.cab", "b.bgl", "link.bgl"}));
+  EXPECT_EQ(contents.folders, (std::vector<std::string>{"sub"}));
+}
+
 TEST(PosixPlatform, FolderTextsOfTheInstallation) {
   using Kind = platform::FolderText::Kind;
   TempDir dir;

@@ -20,4 +20,16 @@ FileVerdict checkFile(FileBytes& file, std::string_view name, Crc32Function crcK
   return verdict;
 }
 
+CandidateFacts examineCandidate(FileBytes& file, Crc32Function crcKernel) {
+  CandidateFacts facts;
+  file.seek(0);
+  facts.crc = fileCrc32(file, crcKernel);
+  file.seek(0);
+  const std::optional<FacilityHeader> header = isFacilityFile(file);
+  if (!header) return facts;
+  facts.facility = true;
+  facts.sectionSound = validateFacilitySection(file, *header).sound();
+  return facts;
+}
+
 }  // namespace checks

@@ -43,4 +43,18 @@ struct FileVerdict {
 // comes. Leaves the position undefined and nothing else behind.
 FileVerdict checkFile(FileBytes& file, std::string_view name, Crc32Function crcKernel);
 
+// What a file offered as a copy of an original is: whether it is a facility
+// file, its whole CRC-32, and whether its facility section is sound. Read
+// once, it answers for every bad file it might replace.
+struct CandidateFacts {
+  bool facility = false;
+  std::uint32_t crc = 0;      // of the whole file, facility file or not
+  bool sectionSound = false;  // only a facility file's section can be
+};
+
+// The facts of one open file, from its first byte, by the checks of
+// checkFile: the header test, the whole-file CRC-32 and, for a facility file,
+// the section validation. Leaves the position undefined.
+CandidateFacts examineCandidate(FileBytes& file, Crc32Function crcKernel);
+
 }  // namespace checks

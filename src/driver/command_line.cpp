@@ -9,6 +9,7 @@ namespace {
 constexpr const char* kHelpOption = "--help";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kExplainOption = "--explain";
+constexpr const char* kOriginalsOption = "--originals";
 
 bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
@@ -27,15 +28,25 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
     if (argument == kHelpOption) return formOnly(CommandLine::Form::Help);
     if (argument == kVersionOption) return formOnly(CommandLine::Form::Version);
   }
+  const auto has = [&arguments](const char* option) {
+    return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
+  };
   for (const std::string& argument : arguments) {
     if (!isOption(argument)) command.files.push_back(argument);
+  }
+  if (has(kOriginalsOption)) {
+    command.originals = true;
+    command.places = std::move(command.files);
+    command.files.clear();
+    command.explain = has(kExplainOption);
+    return command;
   }
   if (std::any_of(command.files.begin(), command.files.end(), isExistingFile)) {
     command.form = CommandLine::Form::Files;
     return command;
   }
   command.files.clear();
-  command.explain = std::find(arguments.begin(), arguments.end(), kExplainOption) != arguments.end();
+  command.explain = has(kExplainOption);
   return command;
 }
 

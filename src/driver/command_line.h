@@ -16,13 +16,17 @@ struct CommandLine {
   };
   Form form = Form::Scan;
   bool explain = false;            // --explain: the scan says what it scanned and why files failed
+  bool originals = false;          // --originals: the scan then looks for originals of the bad files
   std::vector<std::string> files;  // for Files: every argument that is not an option
+  std::vector<std::string> places; // for --originals: every argument that is not an option
 };
 
 // Reads the arguments after the program's name. The first --help or
-// --version wins; otherwise, when at least one argument that is not an option
-// names an existing file (`isExistingFile`), every such argument is a file to
-// check; otherwise --explain anywhere asks for the explanation.
+// --version wins; otherwise --originals asks for the scan and the search for
+// originals, every argument that is not an option being a place to search;
+// otherwise, when at least one argument that is not an option names an
+// existing file (`isExistingFile`), every such argument is a file to check.
+// With the scan, --explain anywhere asks for the explanation.
 CommandLine readCommandLine(const std::vector<std::string>& arguments,
                             bool (*isExistingFile)(const std::string&));
 

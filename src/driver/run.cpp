@@ -7,10 +7,12 @@
 #include "driver/config_survey.h"
 #include "driver/host_folder.h"
 #include "driver/named_files.h"
+#include "originals/original_search.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/explanation.h"
 #include "report/listing.h"
+#include "report/originals.h"
 #include "report/texts.h"
 
 namespace driver {
@@ -46,6 +48,17 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
                            {state.results.areas, config, state.results.lists, state.results.unread});
 }
 
+// Looks for a verified original of each bad file, in the places named on the
+// command line or else on the CD and DVD drives, and tells what it found.
+void findOriginals(RunState& state) {
+  const CommandLine& command = state.request.command;
+  originals::SearchPlaces places{command.places, command.places.empty()};
+  if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
+  report::TextOut* progress = state.console.flushesEachPrint() ? &state.console : nullptr;
+  originals::OriginalSearch search(state.checker.crcKernel(), progress);
+  report::printOriginals(state.console, search.find(state.results.lists, places));
+}
+
 // Scans the areas of a configuration that can be read. A scan that opened no
 // file at all checked nothing, so it gives no verdict and leaves the
 // listing of an earlier run as it stands; one that could not read
@@ -68,6 +81,7 @@ RunOutcome scanAndReport(RunState& state) {
   const report::ListingOutcome listing = report::writeListing(
       listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
   explainIfAsked(state, configPath);
+  if (state.request.command.originals) findOriginals(state);
   if (!listing.created || !state.results.unread.empty()) return RunOutcome::Failed;
   return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
 }

@@ -37,8 +37,10 @@ struct RunRequest {
 // holds means nothing once a file is done).
 class FileChecker {
  public:
-  explicit FileChecker(checks::Crc32Function crcKernel = checks::selectedCrc32Kernel().update)
-      : crcKernel_(crcKernel) {}
+  explicit FileChecker(checks::Crc32Function kernel = checks::selectedCrc32Kernel().update)
+      : crcKernel_(kernel) {}
+
+  checks::Crc32Function crcKernel() const { return crcKernel_; }
 
   // Runs every check on one open file named `name` and gives the verdict.
   checks::FileVerdict check(std::FILE* file, std::string_view name) {

@@ -108,6 +108,23 @@ FolderListing findBglFiles(const std::string& folder);
 // letter case tells files apart, so that a listed name opens the file it names.
 bool listsNamesLowerCased();
 
+// The entries of one folder: its files, and its subfolders without the links
+// and junctions that lead to folders (a walk never follows one, so never into
+// a loop). Names as found; devices and pipes are neither. Letter case
+// ignored in the folder's path.
+struct FolderContents {
+  std::string folder;                // the folder's path as spelled on disk
+  std::vector<std::string> files;
+  std::vector<std::string> folders;
+};
+FolderContents listFolder(const std::string& folder);  // a path ending with a separator
+
+// The root folders of the CD and DVD drives, each ending with a separator:
+// on Windows the drives the system reports as such; elsewhere the Wine
+// prefix's drives other than c: and the one that stands for the root, and
+// the mounted ISO 9660 and UDF file systems.
+std::vector<std::string> opticalDrives(const SystemPaths& paths);
+
 // Closes a stream when its owner goes; success is judged, where it matters,
 // by an explicit fclose of the released stream.
 struct FileCloser {

@@ -22,6 +22,9 @@ class TextOut {
 
   void print(std::string_view text);
 
+  // True when each print reaches the destination at once (a console window).
+  bool flushesEachPrint() const { return flushEachPrint_; }
+
   // True once any write or flush has failed.
   bool failed() const { return failed_; }
 

@@ -65,14 +65,16 @@ inline constexpr const char* kUnreadWarning =
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version %s\n";
 inline constexpr const char* kUsage =
     "\n"
-    "Usage: trawlex [--explain]\n"
+    "Usage: trawlex [--explain] [--originals [PLACE...]]\n"
     "       trawlex FILE...\n"
     "       trawlex --help | --version\n"
     "\n"
     "Without a FILE, finds FS2002, checks the facility BGL files of every scenery\n"
     "area in its Scenery.cfg and names the bad ones in FileList.txt beside the\n"
     "program. With --explain it also shows, after the verdict, each area it\n"
-    "scanned and why each bad file failed.\n"
+    "scanned and why each bad file failed. With --originals it then looks for a\n"
+    "verified original of each bad stock file: beside it, in each PLACE (a folder,\n"
+    "searched with its subfolders), or on the CD and DVD drives; it changes nothing.\n"
     "Given the paths of files, it checks those files only, tells what it found in\n"
     "each and writes no FileList.txt.\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\n"
@@ -98,6 +100,20 @@ inline constexpr const char* kExplainUnreadHeading = "\nNot checked, because the
 inline constexpr const char* kExplainUnread = "  %s  %s\n";  // path, reason
 inline constexpr const char* kAccessDenied = "access denied";
 inline constexpr const char* kInUse = "in use by another program";
+
+// With --originals, after the verdict: a paragraph for each bad file.
+inline constexpr const char* kOriginalsHeading = "\nOriginals of the bad files:\n";
+inline constexpr const char* kOriginalFile = "\n%s  %s\n";  // path, stock label
+inline constexpr const char* kOriginalOfAddOn =
+    "  An add-on file has no original: remove it, or reinstall the add-on that brought it.\n";
+inline constexpr const char* kOriginalFound = "  Verified original: %s\n";
+inline constexpr const char* kOriginalByChecksum = "  Verified by its CRC-32, %08X, the reference value of this stock file.\n";
+inline constexpr const char* kOriginalBySection =
+    "  Verified by its name: no reference checksum; its facility section is sound.\n";
+inline constexpr const char* kOriginalNotFound = "  No verified original was found. Searched:\n";
+inline constexpr const char* kOriginalPlace = "    %s\n";
+inline constexpr const char* kOriginalNoDrive = "    no CD or DVD drive (name a folder after --originals)\n";
+inline constexpr const char* kOriginalsProgress = "\rSearching for originals: %d file(s) read";
 
 // A paragraph for each file named on the command line.
 inline constexpr const char* kNamedFilePath = "%s\n";

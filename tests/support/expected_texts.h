@@ -56,14 +56,16 @@ inline constexpr const char* kChecksumExplanation =
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version " TRAWLEX_VERSION "\r\n";
 inline constexpr const char* kUsage =
     "\r\n"
-    "Usage: trawlex [--explain]\r\n"
+    "Usage: trawlex [--explain] [--originals [PLACE...]]\r\n"
     "       trawlex FILE...\r\n"
     "       trawlex --help | --version\r\n"
     "\r\n"
     "Without a FILE, finds FS2002, checks the facility BGL files of every scenery\r\n"
     "area in its Scenery.cfg and names the bad ones in FileList.txt beside the\r\n"
     "program. With --explain it also shows, after the verdict, each area it\r\n"
-    "scanned and why each bad file failed.\r\n"
+    "scanned and why each bad file failed. With --originals it then looks for a\r\n"
+    "verified original of each bad stock file: beside it, in each PLACE (a folder,\r\n"
+    "searched with its subfolders), or on the CD and DVD drives; it changes nothing.\r\n"
     "Given the paths of files, it checks those files only, tells what it found in\r\n"
     "each and writes no FileList.txt.\r\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\r\n"

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -35,6 +36,51 @@ bool targetExists(const std::string& path) {
 }
 
 bool isFolder(const std::string& path) { return statMode(path, S_IFDIR); }
+
+bool isLink(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
+namespace {
+
+// A field of /proc/self/mounts, where blanks and backslashes are written as octal escapes.
+std::string unescapedMountField(std::string_view field) {
+  std::string text;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const bool octal = field[i] == '\\' && i + 3 < field.size();
+    if (octal) {
+      text.push_back(static_cast<char>(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0')));
+      i += 3;
+    } else {
+      text.push_back(field[i]);
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> mountPointsOf(const std::vector<std::string>& types) {
+  std::vector<std::string> points;
+  const std::optional<std::string> mounts = regularFileText("/proc/self/mounts");
+  if (!mounts) return points;
+  std::size_t start = 0;
+  while (start < mounts->size()) {
+    const std::size_t end = std::min(mounts->find('\n', start), mounts->size());
+    const std::string_view line(mounts->data() + start, end - start);
+    start = end + 1;
+    // device mount-point type options dump pass
+    const std::size_t first = line.find(' ');
+    const std::size_t second = first == std::string_view::npos ? first : line.find(' ', first + 1);
+    const std::size_t third = second == std::string_view::npos ? second : line.find(' ', second + 1);
+    if (third == std::string_view::npos) continue;
+    const std::string type(line.substr(second + 1, third - second - 1));
+    if (std::find(types.begin(), types.end(), type) == types.end()) continue;
+    points.push_back(unescapedMountField(line.substr(first + 1, second - first - 1)));
+  }
+  return points;
+}
 
 bool isRegularFile(const std::string& path) { return statMode(path, S_IFREG); }
 

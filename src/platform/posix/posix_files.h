@@ -19,6 +19,13 @@ bool entryExists(const std::string& path);
 // True when `path` leads (through links) to anything that exists.
 bool targetExists(const std::string& path);
 
+// True when `path` is itself a symbolic link.
+bool isLink(const std::string& path);
+
+// The mount points of the mounted file systems of the given types (from
+// /proc/self/mounts), in the order mounted.
+std::vector<std::string> mountPointsOf(const std::vector<std::string>& types);
+
 // True when `path` leads (through links) to a folder, or to a regular file.
 bool isFolder(const std::string& path);
 bool isRegularFile(const std::string& path);

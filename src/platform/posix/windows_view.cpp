@@ -138,6 +138,37 @@ FolderListing findBglFiles(const std::string& folder) {
   return listing;
 }
 
+FolderContents listFolder(const std::string& folder) {
+  FolderContents contents{posix::spellingOnDisk(folder), {}, {}};
+  for (std::string& name : posix::folderEntries(contents.folder)) {
+    const std::string path = contents.folder + name;
+    if (posix::isRegularFile(path)) {
+      contents.files.push_back(std::move(name));
+    } else if (posix::isFolder(path) && !posix::isLink(path)) {
+      contents.folders.push_back(std::move(name));
+    }
+  }
+  std::sort(contents.files.begin(), contents.files.end(), listedBefore);
+  std::sort(contents.folders.begin(), contents.folders.end(), listedBefore);
+  return contents;
+}
+
+std::vector<std::string> opticalDrives(const SystemPaths& paths) {
+  std::vector<std::string> drives;
+  const auto add = [&drives](const std::string& root) {
+    const std::string folder = root.back() == '/' ? root : root + '/';
+    if (std::find(drives.begin(), drives.end(), folder) == drives.end()) drives.push_back(folder);
+  };
+  const std::string& prefix = winePrefixOf(paths);
+  for (char letter = 'a'; !prefix.empty() && letter <= 'z'; ++letter) {
+    const std::string root = wine::drivePathOnDisk(prefix, std::string(1, letter) + ":\\");
+    // Drive C holds Windows itself; the drive of the root (z:) holds everything.
+    if (letter != 'c' && !root.empty() && root != "/" && posix::isFolder(root)) add(root);
+  }
+  for (const std::string& mountPoint : posix::mountPointsOf({"iso9660", "udf"})) add(mountPoint);
+  return drives;
+}
+
 FolderText folderText(const SystemPaths& paths, std::string_view windowsText) {
   std::string path(windowsText);
   if (isDrivePath(windowsText)) {

@@ -184,6 +184,37 @@ FolderListing findBglFiles(const std::string& folder) {
   return listing;
 }
 
+FolderContents listFolder(const std::string& folder) {
+  FolderContents contents{folder, {}, {}};
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return contents;
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const bool folderEntry = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    // A junction or a link to a folder is never followed.
+    if (!folderEntry) {
+      contents.files.push_back(name);
+    } else if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      contents.folders.push_back(name);
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return contents;
+}
+
+std::vector<std::string> opticalDrives(const SystemPaths&) {
+  std::vector<std::string> drives;
+  const DWORD present = GetLogicalDrives();
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if ((present & (1U << (letter - 'A'))) == 0) continue;
+    const std::string root = std::string(1, letter) + ":\\";
+    if (GetDriveTypeA(root.c_str()) == DRIVE_CDROM) drives.push_back(root);
+  }
+  return drives;
+}
+
 std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure) {
   const HANDLE handle = openShared(path);
   if (handle == INVALID_HANDLE_VALUE) {

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "checks/classification.h"
+#include "checks/crc32.h"
+#include "checks/file_check.h"
+#include "report/originals.h"
+#include "report/text_out.h"
+
+// The search for a verified original of each bad stock file: a copy proven
+// by the checks before anyone puts it in place.
+namespace originals {
+
+// Deepest folder level below a named place that the search enters.
+inline constexpr int kMaxSearchDepth = 12;
+
+// Where to look beyond each bad file's own folder.
+struct SearchPlaces {
+  std::vector<std::string> places;  // folders (searched with their subfolders) or files, as given
+  bool opticalDrives = false;       // the places are the CD and DVD drives' roots
+};
+
+// Finds originals for the bad files of one scan. Every candidate file is read
+// once, whatever the number of bad files it could stand for.
+class OriginalSearch {
+ public:
+  // `progress`, when given, shows on one line how many files were read.
+  OriginalSearch(checks::Crc32Function crcKernel, report::TextOut* progress)
+      : crcKernel_(crcKernel), progress_(progress) {}
+
+  // One finding per bad file of `lists`, in the listing's order (each file
+  // once). A stock file's original is looked for in its own folder (every
+  // file but itself), then in `places`; an add-on file has none. A copy is
+  // verified when it is a facility file whose CRC-32 is the stock file's
+  // reference value, under any name; for a stock name without a reference
+  // value, when it bears the same name (any letter case) and its facility
+  // section is sound.
+  std::vector<report::OriginalFinding> find(const checks::BadFileLists& lists, const SearchPlaces& places);
+
+ private:
+  struct Wanted {
+    std::string name;
+    std::optional<std::uint32_t> reference;
+  };
+
+  std::optional<report::VerifiedOriginal> verified(const Wanted& wanted, const std::string& path,
+                                                   const std::string& name);
+  std::optional<report::VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const std::string& badPath);
+  std::optional<report::VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
+  const std::vector<std::string>& candidatesIn(const std::string& place);
+  std::optional<checks::CandidateFacts> factsOf(const std::string& path);
+  void showProgress();
+
+  checks::Crc32Function crcKernel_;
+  report::TextOut* progress_;
+  std::map<std::string, std::optional<checks::CandidateFacts>> facts_;   // by path; nothing: could not be read
+  std::map<std::string, std::vector<std::string>> placeCandidates_;      // by place, in search order
+  std::vector<std::uint8_t> window_ = std::vector<std::uint8_t>(checks::kCrcReadBlockSize);  // scratch
+  int filesRead_ = 0;
+  bool progressShown_ = false;
+};
+
+}  // namespace originals

@@ -1,0 +1,31 @@
+#include "report/originals.h"
+
+#include "report/texts.h"
+
+namespace report {
+
+namespace {
+
+std::string paragraph(const OriginalFinding& finding) {
+  std::string text = formatText(kOriginalFile, finding.badPath.c_str(), stockLabel(finding.isStock));
+  if (!finding.isStock) return text + kOriginalOfAddOn;
+  if (finding.original) {
+    text += formatText(kOriginalFound, finding.original->path.c_str());
+    return text + (finding.original->byChecksum
+                       ? formatText(kOriginalByChecksum, static_cast<unsigned>(finding.original->crc))
+                       : std::string(kOriginalBySection));
+  }
+  text += kOriginalNotFound;
+  for (const std::string& place : finding.searched) text += formatText(kOriginalPlace, place.c_str());
+  return finding.noOpticalDrive ? text + kOriginalNoDrive : text;
+}
+
+}  // namespace
+
+void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findings) {
+  if (findings.empty()) return;
+  console.print(kOriginalsHeading);
+  for (const OriginalFinding& finding : findings) console.print(paragraph(finding));
+}
+
+}  // namespace report
