@@ -73,6 +73,12 @@ for k in $kernels; do
   printf '%-24s %8.3f s   peak %6d KiB   %5.2f x floor\n' "scan, $k" "$t" "$r" "$(echo "$t / $floor_time" | bc -l)"
 done
 
+echo "== the search for originals over the same installation as a folder (every candidate read) against reading its bytes"
+read -r read_time read_rss < <(bestOf readall "$host")
+read -r t r < <(bestOf originals "$host")
+printf '%-24s %8.3f s   peak %6d KiB\n' "read every byte" "$read_time" "$read_rss"
+printf '%-24s %8.3f s   peak %6d KiB   %5.2f x reading\n' "--originals search" "$t" "$r" "$(echo "$t / $read_time" | bc -l)"
+
 echo "== peak memory against file size (scan with the selected kernel)"
 for size in 1048576 4194304; do
   rm -rf "$work/install-$size"

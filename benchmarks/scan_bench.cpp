@@ -6,7 +6,10 @@
 //   scan_bench config <file>                     reads the Local value of every area of it
 //   scan_bench shared <bytes> remembering|literal validates a file of about that size whose
 //                                                directory entries all point into one block
-// floor, scan and config print their seconds and the process's peak resident KiB.
+//   scan_bench originals <place>                 looks in vain for the original of one bad stock
+//                                                file in <place>: every candidate is read
+//   scan_bench readall <place>                   reads every byte of the same candidates
+// floor, scan, config, originals and readall print their seconds and the process's peak resident KiB.
 
 #include <sys/resource.h>
 
@@ -26,6 +29,7 @@
 #include "checks/stock_tables.h"
 #include "driver/area_walk.h"
 #include "driver/run_state.h"
+#include "originals/original_search.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/text_out.h"
@@ -165,6 +169,38 @@ int shared(std::size_t bytes, const std::string& walk) {
 
 }  // namespace
 
+// Every file under `folder` that the "*.bgl" search reports, as the search for originals walks it.
+void everyCandidate(const std::string& folder, std::vector<std::string>& paths) {
+  const platform::FolderListing listing = platform::findBglFiles(folder);
+  for (const std::string& name : listing.names) paths.push_back(listing.folder + name);
+  for (const std::string& sub : platform::listFolder(folder).folders) everyCandidate(folder + sub + "/", paths);
+}
+
+int readAll(const std::string& place) {
+  const Measure measure;
+  std::vector<std::string> paths;
+  everyCandidate(place + "/", paths);
+  std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
+  for (const std::string& path : paths) {
+    std::FILE* file = platform::openForReading(path);
+    if (file == nullptr) continue;
+    std::uint64_t position = 0;
+    for (std::size_t got = 0; (got = platform::readAt(file, position, buffer)) > 0;) position += got;
+    std::fclose(file);
+  }
+  return paths.empty() ? 1 : 0;
+}
+
+int originalsSearch(const std::string& place) {
+  checks::BadFileLists lists;
+  const std::string badName(checks::StockChecksums[0].name);
+  lists.checksumErrorList.prepend({"/no such folder/" + badName, true, checks::ChecksumComparison{0, 0}});
+  originals::OriginalSearch search(checks::selectedCrc32Kernel().update, nullptr);
+  const Measure measure;
+  const std::vector<report::OriginalFinding> findings = search.find(lists, {{place}, false});
+  return findings.size() == 1 && !findings[0].original ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "make" && argc == 4) return make(argv[2], std::strtoul(argv[3], nullptr, 10));
@@ -173,8 +209,11 @@ int main(int argc, char** argv) {
   if (command == "makecfg" && argc == 4) return makeConfig(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (command == "config" && argc == 3) return config(argv[2]);
   if (command == "shared" && argc == 4) return shared(std::strtoul(argv[2], nullptr, 10), argv[3]);
+  if (command == "originals" && argc == 3) return originalsSearch(argv[2]);
+  if (command == "readall" && argc == 3) return readAll(argv[2]);
   std::fprintf(stderr,
                "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel> | "
-               "makecfg <file> <bytes> | config <file> | shared <bytes> remembering|literal\n");
+               "makecfg <file> <bytes> | config <file> | shared <bytes> remembering|literal | "
+               "originals <place> | readall <place>\n");
   return 2;
 }
