@@ -6,7 +6,7 @@
 // file, must equal the literal record walk's and must not depend on the size
 // of the window it reads through; a file that fails the header test is,
 // under its stock name, a format error and nothing else; and no check may
-// fail to return.
+// fail to return; and a candidate original's facts agree with the verdict.
 
 #include <unistd.h>
 
@@ -65,6 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (lists.formatErrorList.empty() || !lists.checksumErrorList.empty()) {
     std::abort();  // a stock name without a facility header is a format error, and only that
   }
+  // A candidate original is judged by the same checks: the same header
+  // verdict, section verdict and CRC-32.
+  const checks::CandidateFacts facts = checks::examineCandidate(bytes, checks::selectedCrc32Kernel().update);
+  if (facts.facility != verdict.facility || (verdict.facility && facts.sectionSound != verdict.section.sound())) {
+    std::abort();
+  }
+  if (verdict.checksum && facts.crc != verdict.checksum->computed) std::abort();
   std::fclose(file);
   return 0;
 }

@@ -1,5 +1,6 @@
 #include "originals/original_search.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "checks/stock_tables.h"
@@ -105,10 +106,13 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
 }
 
 std::optional<report::VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted, const std::string& place) {
-  for (const std::string& path : candidatesIn(place)) {
-    if (auto original = verified(wanted, path, platform::fileNameOf(path))) return original;
-  }
-  return std::nullopt;
+  std::optional<report::VerifiedOriginal> original;
+  const std::vector<std::string>& candidates = candidatesIn(place);
+  (void)std::any_of(candidates.begin(), candidates.end(), [&](const std::string& path) {
+    original = verified(wanted, path, platform::fileNameOf(path));
+    return original.has_value();
+  });
+  return original;
 }
 
 const std::vector<std::string>& OriginalSearch::candidatesIn(const std::string& place) {
