@@ -13,6 +13,7 @@ namespace originals {
 namespace {
 
 constexpr int kProgressEvery = 10;
+constexpr std::chrono::seconds kProgressInterval{1};
 
 std::string withSeparator(const std::string& folder) {
   const char separator = platform::pathSeparator();
@@ -141,9 +142,12 @@ std::optional<checks::CandidateFacts> OriginalSearch::factsOf(const std::string&
 }
 
 void OriginalSearch::showProgress() {
-  if (progress_ == nullptr || filesRead_ % kProgressEvery != 0) return;
+  if (progress_ == nullptr) return;
+  const std::chrono::steady_clock::time_point now = clock_();
+  if (filesRead_ % kProgressEvery != 0 && now - lastShown_ < kProgressInterval) return;
   progress_->print(report::formatText(report::kOriginalsProgress, filesRead_));
   progressShown_ = true;
+  lastShown_ = now;
 }
 
 }  // namespace originals

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -29,9 +31,15 @@ struct SearchPlaces {
 // once, whatever the number of bad files it could stand for.
 class OriginalSearch {
  public:
-  // `progress`, when given, shows on one line how many files were read.
-  OriginalSearch(checks::Crc32Function crcKernel, report::TextOut* progress)
-      : crcKernel_(crcKernel), progress_(progress) {}
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+  // `progress`, when given, shows on one line how many files were read: at
+  // every tenth file, and after any file read a second or more after the
+  // line last changed (a CD can take that long for a few files). `clock`
+  // tells the time.
+  OriginalSearch(checks::Crc32Function crcKernel, report::TextOut* progress,
+                 Clock clock = std::chrono::steady_clock::now)
+      : crcKernel_(crcKernel), progress_(progress), clock_(std::move(clock)), lastShown_(clock_()) {}
 
   // One finding per bad file of `lists`, in the listing's order (each file
   // once). A stock file's original is looked for in its own folder (every
@@ -58,6 +66,8 @@ class OriginalSearch {
 
   checks::Crc32Function crcKernel_;
   report::TextOut* progress_;
+  Clock clock_;
+  std::chrono::steady_clock::time_point lastShown_;
   std::map<std::string, std::optional<checks::CandidateFacts>> facts_;   // by path; nothing: could not be read
   std::map<std::string, std::vector<std::string>> placeCandidates_;      // by place, in search order
   std::vector<std::uint8_t> window_ = std::vector<std::uint8_t>(checks::kCrcReadBlockSize);  // scratch
