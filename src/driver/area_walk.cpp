@@ -26,9 +26,11 @@ std::optional<std::string> sceneryFolderPath(const platform::SystemPaths& paths,
   return platform::joinPath({hostFolder, local.path, kSceneryFolder, ""});
 }
 
+std::string areaSectionName(unsigned area) { return report::formatText(kAreaSection, area); }
+
 std::vector<std::string> areaSectionNames() {
   std::vector<std::string> sections;
-  for (unsigned area = kFirstArea; area <= kLastArea; ++area) sections.push_back(report::formatText(kAreaSection, area));
+  for (unsigned area = kFirstArea; area <= kLastArea; ++area) sections.push_back(areaSectionName(area));
   return sections;
 }
 

@@ -14,7 +14,8 @@ namespace driver {
 inline constexpr unsigned kFirstArea = 1;
 inline constexpr unsigned kLastArea = 399;
 
-// The section names of the areas, "Area.001" to "Area.399".
+// The section name of one area ("Area.007"), and of all, "Area.001" to "Area.399".
+std::string areaSectionName(unsigned area);
 std::vector<std::string> areaSectionNames();
 
 // The path of the host folder's Scenery.cfg, as built.

@@ -85,7 +85,7 @@ class Survey : public platform::ProfileOutline {
           continue;
         }
         const unsigned area = areas[i].number;
-        add({report::ConfigNote::Kind::FolderScannedBefore, firstLines_[area], sectionNameOf(area), "", 0,
+        add({report::ConfigNote::Kind::FolderScannedBefore, firstLines_[area], areaSectionName(area), "", 0,
              areas[j].number});
         break;
       }
@@ -115,8 +115,6 @@ class Survey : public platform::ProfileOutline {
     notes_.push_back(std::move(note));
     return notes_.size() - 1;
   }
-
-  static std::string sectionNameOf(unsigned area) { return areaSectionNames()[area - kFirstArea]; }
 
   std::array<std::size_t, kLastArea + 1> firstLines_{};  // the line of each area's first section, 0 when none
   Current current_;

@@ -51,15 +51,14 @@ HANDLE openShared(const std::string& path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// True when `path` is a file on a disk that can be opened for reading: not
-// a folder, not a device, not a pipe.
-bool isReadableDiskFile(const std::string& path) {
-  if (isFolder(path)) return false;
+// Opens `path` for reading when it is a file on a disk: not a folder, not a
+// device, not a pipe; INVALID_HANDLE_VALUE otherwise.
+HANDLE openDiskFile(const std::string& path) {
+  if (isFolder(path)) return INVALID_HANDLE_VALUE;
   const HANDLE handle = openShared(path);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) == FILE_TYPE_DISK) return handle;
   CloseHandle(handle);
-  return disk;
+  return INVALID_HANDLE_VALUE;
 }
 
 }  // namespace
@@ -130,7 +129,9 @@ std::optional<std::vector<std::string>> profileValues(const std::string& filePat
                                                       const std::string& key) {
   // The system's reader answers a missing or unreadable file with the
   // defaults, so the file is tried first.
-  if (!isReadableDiskFile(filePath)) return std::nullopt;
+  const HANDLE file = openDiskFile(filePath);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  CloseHandle(file);
   // The system's reader keeps the file it read last, so asking once per
   // section reads the file once.
   std::vector<std::string> values;
@@ -144,17 +145,15 @@ std::optional<std::vector<std::string>> profileValues(const std::string& filePat
 }
 
 bool readFileInBlocks(const std::string& filePath, const std::function<void(std::string_view)>& take) {
-  if (isFolder(filePath)) return false;
-  const HANDLE handle = openShared(filePath);
+  const HANDLE handle = openDiskFile(filePath);
   if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool disk = GetFileType(handle) == FILE_TYPE_DISK;
   std::vector<char> block(kReadBlockSize);
   DWORD got = 0;
-  while (disk && ReadFile(handle, block.data(), kReadBlockSize, &got, nullptr) && got > 0) {
+  while (ReadFile(handle, block.data(), kReadBlockSize, &got, nullptr) && got > 0) {
     take(std::string_view(block.data(), got));
   }
   CloseHandle(handle);
-  return disk;
+  return true;
 }
 
 FolderListing findBglFiles(const std::string& folder) {
