@@ -15,6 +15,7 @@
 #include "platform/path_text.h"
 #include "platform/text_encoding.h"
 #include "support/bgl_builder.h"
+#include "support/cabinet_builder.h"
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
 #include "support/profile_texts.h"
@@ -225,6 +226,45 @@ TEST(Parity, OriginalsAreFoundAlike) {
       << linux.console;
   EXPECT_NE(linux.console.find("  Verified original: " + place.string() + "/B/kept copy.bgl\r\n"), std::string::npos);
   EXPECT_NE(linux.console.find("  No verified original was found. Searched:\r\n"), std::string::npos);
+}
+
+// Originals inside cabinets made by a real tool, stored and compressed, found
+// by both programs below decoys: the same name with another CRC-32, the
+// reference CRC-32 in a file that is no facility file, the same name with a
+// broken section. Each program names the entry and its cabinet alike.
+TEST(Parity, OriginalsAreFoundInCabinetsAlike) {
+  Scene scene(Drive::Z);
+  Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  changed[20] ^= 0x40;
+  scene.install.config({{areaSection(1), "World"}})
+      .file("World/scenery/geopol12.bgl", changed)
+      .file("World/scenery/eurnwafd.bgl", faultyFacilityFile())
+      .file("World/scenery/way004.bgl", Bytes{});
+  const fs::path cd = fs::canonical(scene.install.host()) / "CD";
+  makeCabinet(cd / "Decoys" / "decoys.cab",
+              {{"scenery/geopol12.bgl", withCrc32(soundFacilityFile(), 0x12345678)},
+               {"scenery/world/forged.bgl", withCrc32(plainBglFile(300), 0x1C7B948D)},
+               {"scenery/EURNWAFD.BGL", faultyFacilityFile()}},
+              Compression::Stored);
+  makeCabinet(cd / "FS2002.CAB",
+              {{"readme.txt", Bytes{'h', 'i'}},
+               {"scenery/world/scenery/geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D)},
+               {"scenery/europe/eurnwafd.bgl", soundFacilityFile()}},
+              Compression::Mszip);
+  writeBytes(cd / "Broken.cab", Bytes{'M', 'S', 'C', 'F', 0, 0, 0, 0});
+  scene.linuxArguments = {"--originals", cd.string()};
+  scene.windowsArguments = {"--originals", windowsPath(cd, Drive::Z)};
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_NE(linux.console.find("  Verified original: scenery\\world\\scenery\\geopol12.bgl, in the cabinet " +
+                               cd.string() + "/FS2002.CAB\r\n  Verified by its CRC-32, 1C7B948D"),
+            std::string::npos)
+      << linux.console;
+  EXPECT_NE(linux.console.find("  Verified original: scenery\\europe\\eurnwafd.bgl, in the cabinet " + cd.string() +
+                               "/FS2002.CAB\r\n  Verified by its name"),
+            std::string::npos);
+  EXPECT_NE(linux.console.find("\r\nCabinets that could not be read to their end:\r\n  " + cd.string() +
+                               "/Broken.cab: it is damaged or cut short"),
+            std::string::npos);
 }
 
 TEST(Parity, NamedFilesGetTheSameParagraphs) {

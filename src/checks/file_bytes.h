@@ -16,13 +16,15 @@ inline constexpr std::size_t kJumpReadSize = 4096;
 // move without a system call, and one window of the file's bytes that reads
 // are served from. The window is read again, in one positioned read, only
 // when a read needs bytes outside it, so a file no larger than the window
-// comes in with one read however often the checks seek about in it.
+// comes in with one read however often the checks seek about in it. A file
+// already in memory (an entry of a cabinet) is its own window.
 class FileBytes {
  public:
   using ReadAtFunction = std::size_t (*)(std::FILE*, std::uint64_t, std::span<std::uint8_t>);
 
   FileBytes(std::FILE* file, std::span<std::uint8_t> window, ReadAtFunction readAt = platform::readAt)
-      : file_(file), window_(window), readAt_(readAt) {}
+      : file_(file), buffer_(window), readAt_(readAt) {}
+  explicit FileBytes(std::span<const std::uint8_t> wholeFile) : window_(wholeFile) {}
 
   // Moves the position; a position beyond the end is kept, and reads there
   // get nothing.
@@ -41,12 +43,12 @@ class FileBytes {
  private:
   std::span<const std::uint8_t> bytesAtPosition();
 
-  std::FILE* file_;
-  std::span<std::uint8_t> window_;
-  ReadAtFunction readAt_;
+  std::FILE* file_ = nullptr;               // none for a file in memory
+  std::span<std::uint8_t> buffer_;          // where reads of the file go
+  ReadAtFunction readAt_ = nullptr;
+  std::span<const std::uint8_t> window_;    // the file's bytes at hand, from windowStart_
   std::uint64_t position_ = 0;
   std::uint64_t windowStart_ = 0;
-  std::size_t windowLength_ = 0;  // how many bytes of the window hold the file's
 };
 
 }  // namespace checks

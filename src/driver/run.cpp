@@ -56,7 +56,8 @@ void findOriginals(RunState& state) {
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
   report::TextOut* progress = state.console.flushesEachPrint() ? &state.console : nullptr;
   originals::OriginalSearch search(state.checker.crcKernel(), progress);
-  report::printOriginals(state.console, search.find(state.results.lists, places));
+  const std::vector<report::OriginalFinding> findings = search.find(state.results.lists, places);
+  report::printOriginals(state.console, findings, search.cabinetsNotRead());
 }
 
 // Scans the areas of a configuration that can be read. A scan that opened no

@@ -38,18 +38,47 @@ std::vector<std::pair<std::string, bool>> badFilesOf(const checks::BadFileLists&
   return files;
 }
 
+bool isCabinetName(std::string_view name) {
+  constexpr std::string_view kExtension = ".cab";
+  return name.size() >= kExtension.size() &&
+         platform::sameAsciiFolded(name.substr(name.size() - kExtension.size()), kExtension);
+}
+
+// The name of a cabinet's entry without the folders stored with it.
+std::string_view entryFileName(std::string_view entry) {
+  const std::size_t separator = entry.find_last_of("\\/");
+  return separator == std::string_view::npos ? entry : entry.substr(separator + 1);
+}
+
+const char* reasonText(cabinets::CabinetProblem problem) {
+  switch (problem) {
+    case cabinets::CabinetProblem::CannotOpen:
+      return report::kCabinetCannotOpen;
+    case cabinets::CabinetProblem::NotACabinet:
+      return report::kCabinetNotACabinet;
+    case cabinets::CabinetProblem::Damaged:
+      break;
+  }
+  return report::kCabinetDamaged;
+}
+
 // Every file of `folder` and its subfolders, to `depth` levels below, that
-// the Windows "*.bgl" search reports; folders first-come, depth first.
-void collectCandidates(const std::string& folder, int depth, std::vector<std::string>& candidates) {
+// the Windows "*.bgl" search reports, and every cabinet ("*.cab", any case);
+// folders first-come, depth first.
+void collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files) {
   const platform::FolderListing listing = platform::findBglFiles(folder);
   for (const std::string& name : listing.names) {
-    if (auto path = platform::pathInFolder(listing.folder, name)) candidates.push_back(std::move(*path));
+    if (auto path = platform::pathInFolder(listing.folder, name)) files.push_back({std::move(*path), false});
+  }
+  const platform::FolderContents contents = platform::listFolder(folder);
+  for (const std::string& name : contents.files) {
+    if (!isCabinetName(name)) continue;
+    if (auto path = platform::pathInFolder(contents.folder, name)) files.push_back({std::move(*path), true});
   }
   if (depth >= kMaxSearchDepth) return;
-  const platform::FolderContents contents = platform::listFolder(folder);
   for (const std::string& sub : contents.folders) {
     if (auto path = platform::pathInFolder(contents.folder, sub)) {
-      collectCandidates(*path + platform::pathSeparator(), depth + 1, candidates);
+      collectPlaceFiles(*path + platform::pathSeparator(), depth + 1, files);
     }
   }
 }
@@ -79,18 +108,16 @@ std::vector<report::OriginalFinding> OriginalSearch::find(const checks::BadFileL
   return findings;
 }
 
-std::optional<report::VerifiedOriginal> OriginalSearch::verified(const Wanted& wanted, const std::string& path,
-                                                                 const std::string& name) {
-  // Without a reference value only a file of the same name can stand for the original.
-  if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) return std::nullopt;
-  const std::optional<checks::CandidateFacts> facts = factsOf(path);
+std::optional<report::VerifiedOriginal> OriginalSearch::verified(
+    const Wanted& wanted, const std::string& name, const std::optional<checks::CandidateFacts>& facts) const {
   if (!facts || !facts->facility) return std::nullopt;
   if (wanted.reference) {
     if (facts->crc != *wanted.reference) return std::nullopt;
-    return report::VerifiedOriginal{path, true, facts->crc};
+    return report::VerifiedOriginal{{}, {}, true, facts->crc};
   }
-  if (!facts->sectionSound) return std::nullopt;
-  return report::VerifiedOriginal{path, false, facts->crc};
+  // Without a reference value only a file of the same name can stand for the original.
+  if (!platform::sameAsciiFolded(name, wanted.name) || !facts->sectionSound) return std::nullopt;
+  return report::VerifiedOriginal{{}, {}, false, facts->crc};
 }
 
 std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wanted& wanted,
@@ -99,31 +126,55 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
       platform::listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
   for (const std::string& name : contents.files) {
     if (isTheFileItself(name, wanted.name)) continue;
-    const std::optional<std::string> path = platform::pathInFolder(contents.folder, name);
+    std::optional<std::string> path = platform::pathInFolder(contents.folder, name);
     if (!path) continue;
-    if (auto original = verified(wanted, *path, name)) return original;
+    // A file that cannot be the original is not read.
+    if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) continue;
+    if (auto original = verified(wanted, name, factsOf(*path))) {
+      original->path = std::move(*path);
+      return original;
+    }
   }
   return std::nullopt;
 }
 
 std::optional<report::VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted, const std::string& place) {
-  std::optional<report::VerifiedOriginal> original;
-  const std::vector<std::string>& candidates = candidatesIn(place);
-  (void)std::any_of(candidates.begin(), candidates.end(), [&](const std::string& path) {
-    original = verified(wanted, path, platform::fileNameOf(path));
-    return original.has_value();
-  });
-  return original;
+  for (const PlaceFile& file : filesOf(place)) {
+    std::optional<report::VerifiedOriginal> original;
+    if (file.isCabinet) {
+      original = searchCabinet(wanted, file.path);
+    } else {
+      const std::string name = platform::fileNameOf(file.path);
+      if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) continue;
+      original = verified(wanted, name, factsOf(file.path));
+      if (original) original->path = file.path;
+    }
+    if (original) return original;
+  }
+  return std::nullopt;
 }
 
-const std::vector<std::string>& OriginalSearch::candidatesIn(const std::string& place) {
-  const auto [entry, isNew] = placeCandidates_.try_emplace(place);
+std::optional<report::VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted,
+                                                                      const std::string& cabinet) {
+  for (const CabinetEntry& entry : entriesOf(cabinet)) {
+    if (auto original = verified(wanted, std::string(entryFileName(entry.name)), entry.facts)) {
+      original->path = cabinet;
+      original->entry = entry.name;
+      return original;
+    }
+  }
+  return std::nullopt;
+}
+
+const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) {
+  const auto [entry, isNew] = placeFiles_.try_emplace(place);
   if (!isNew) return entry->second;
-  // A file named as a place is a candidate of its own; a folder is searched with its subfolders.
+  // A file named as a place is a candidate of its own, or a cabinet; a folder
+  // is searched with its subfolders.
   if (platform::isExistingFile(place)) {
-    entry->second.push_back(place);
+    entry->second.push_back({place, isCabinetName(platform::fileNameOf(place))});
   } else {
-    collectCandidates(withSeparator(place), 0, entry->second);
+    collectPlaceFiles(withSeparator(place), 0, entry->second);
   }
   return entry->second;
 }
@@ -136,9 +187,27 @@ std::optional<checks::CandidateFacts> OriginalSearch::factsOf(const std::string&
     checks::FileBytes bytes(file.get(), window_);
     entry->second = checks::examineCandidate(bytes, crcKernel_);
   }
+  countFileRead();
+  return entry->second;
+}
+
+const std::vector<OriginalSearch::CabinetEntry>& OriginalSearch::entriesOf(const std::string& cabinet) {
+  const auto [entry, isNew] = cabinetEntries_.try_emplace(cabinet);
+  if (!isNew) return entry->second;
+  std::vector<CabinetEntry>& entries = entry->second;
+  const std::optional<cabinets::CabinetProblem> problem =
+      cabinets::readBglEntries(cabinet, [&](const std::string& name, std::span<const std::uint8_t> bytes) {
+        checks::FileBytes inMemory(bytes);
+        entries.push_back({name, checks::examineCandidate(inMemory, crcKernel_)});
+        countFileRead();
+      });
+  if (problem) cabinetsNotRead_.push_back({cabinet, reasonText(*problem)});
+  return entries;
+}
+
+void OriginalSearch::countFileRead() {
   ++filesRead_;
   showProgress();
-  return entry->second;
 }
 
 void OriginalSearch::showProgress() {

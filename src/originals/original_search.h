@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cabinets/cabinet_reader.h"
 #include "checks/classification.h"
 #include "checks/crc32.h"
 #include "checks/file_check.h"
@@ -27,6 +28,12 @@ struct SearchPlaces {
   bool opticalDrives = false;       // the places are the CD and DVD drives' roots
 };
 
+// A file of a place searched: a candidate itself, or a cabinet of candidates.
+struct PlaceFile {
+  std::string path;
+  bool isCabinet = false;
+};
+
 // Finds originals for the bad files of one scan. Every candidate file is read
 // once, whatever the number of bad files it could stand for.
 class OriginalSearch {
@@ -43,25 +50,36 @@ class OriginalSearch {
 
   // One finding per bad file of `lists`, in the listing's order (each file
   // once). A stock file's original is looked for in its own folder (every
-  // file but itself), then in `places`; an add-on file has none. A copy is
+  // file but itself), then in `places` (their files and the entries of
+  // their cabinets); an add-on file has none. A copy is
   // verified when it is a facility file whose CRC-32 is the stock file's
   // reference value, under any name; for a stock name without a reference
   // value, when it bears the same name (any letter case) and its facility
   // section is sound.
   std::vector<report::OriginalFinding> find(const checks::BadFileLists& lists, const SearchPlaces& places);
 
+  // The cabinets met so far that could not be read to their end, in the order met.
+  const std::vector<report::CabinetNotRead>& cabinetsNotRead() const { return cabinetsNotRead_; }
+
  private:
   struct Wanted {
     std::string name;
     std::optional<std::uint32_t> reference;
   };
+  struct CabinetEntry {
+    std::string name;  // as stored, folders included
+    checks::CandidateFacts facts;
+  };
 
-  std::optional<report::VerifiedOriginal> verified(const Wanted& wanted, const std::string& path,
-                                                   const std::string& name);
+  std::optional<report::VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
+                                                   const std::optional<checks::CandidateFacts>& facts) const;
   std::optional<report::VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const std::string& badPath);
   std::optional<report::VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
-  const std::vector<std::string>& candidatesIn(const std::string& place);
+  std::optional<report::VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
+  const std::vector<PlaceFile>& filesOf(const std::string& place);
   std::optional<checks::CandidateFacts> factsOf(const std::string& path);
+  const std::vector<CabinetEntry>& entriesOf(const std::string& cabinet);
+  void countFileRead();
   void showProgress();
 
   checks::Crc32Function crcKernel_;
@@ -69,7 +87,9 @@ class OriginalSearch {
   Clock clock_;
   std::chrono::steady_clock::time_point lastShown_;
   std::map<std::string, std::optional<checks::CandidateFacts>> facts_;   // by path; nothing: could not be read
-  std::map<std::string, std::vector<std::string>> placeCandidates_;      // by place, in search order
+  std::map<std::string, std::vector<CabinetEntry>> cabinetEntries_;      // by cabinet path, in its order
+  std::vector<report::CabinetNotRead> cabinetsNotRead_;
+  std::map<std::string, std::vector<PlaceFile>> placeFiles_;             // by place, in search order
   std::vector<std::uint8_t> window_ = std::vector<std::uint8_t>(checks::kCrcReadBlockSize);  // scratch
   int filesRead_ = 0;
   bool progressShown_ = false;

@@ -145,6 +145,9 @@ std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* f
 // is as it was). Fewer than asked does not by itself mean the end.
 std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into);
 
+// The size of a file opened by openForReading, as the system tells it now.
+std::optional<std::uint64_t> fileSize(std::FILE* file);
+
 // Opens a listing file for writing, created or emptied: only a regular file
 // or a new one, never a device or a pipe; nullptr when it cannot be opened.
 // Letter case ignored: an existing file of another spelling is the one written.

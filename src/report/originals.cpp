@@ -10,7 +10,9 @@ std::string paragraph(const OriginalFinding& finding) {
   std::string text = formatText(kOriginalFile, finding.badPath.c_str(), stockLabel(finding.isStock));
   if (!finding.isStock) return text + kOriginalOfAddOn;
   if (finding.original) {
-    text += formatText(kOriginalFound, finding.original->path.c_str());
+    const VerifiedOriginal& original = *finding.original;
+    text += original.entry.empty() ? formatText(kOriginalFound, original.path.c_str())
+                                   : formatText(kOriginalFoundInCabinet, original.entry.c_str(), original.path.c_str());
     return text + (finding.original->byChecksum
                        ? formatText(kOriginalByChecksum, static_cast<unsigned>(finding.original->crc))
                        : std::string(kOriginalBySection));
@@ -22,10 +24,16 @@ std::string paragraph(const OriginalFinding& finding) {
 
 }  // namespace
 
-void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findings) {
+void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findings,
+                    const std::vector<CabinetNotRead>& cabinetsNotRead) {
   if (findings.empty()) return;
   console.print(kOriginalsHeading);
   for (const OriginalFinding& finding : findings) console.print(paragraph(finding));
+  if (cabinetsNotRead.empty()) return;
+  console.print(kCabinetsNotReadHeading);
+  for (const CabinetNotRead& cabinet : cabinetsNotRead) {
+    console.print(formatText(kCabinetNotRead, cabinet.path.c_str(), cabinet.reason));
+  }
 }
 
 }  // namespace report

@@ -107,12 +107,18 @@ inline constexpr const char* kOriginalFile = "\n%s  %s\n";  // path, stock label
 inline constexpr const char* kOriginalOfAddOn =
     "  An add-on file has no original: remove it, or reinstall the add-on that brought it.\n";
 inline constexpr const char* kOriginalFound = "  Verified original: %s\n";
+inline constexpr const char* kOriginalFoundInCabinet = "  Verified original: %s, in the cabinet %s\n";  // entry, cabinet
 inline constexpr const char* kOriginalByChecksum = "  Verified by its CRC-32, %08X, the reference value of this stock file.\n";
 inline constexpr const char* kOriginalBySection =
     "  Verified by its name: no reference checksum; its facility section is sound.\n";
 inline constexpr const char* kOriginalNotFound = "  No verified original was found. Searched:\n";
 inline constexpr const char* kOriginalPlace = "    %s\n";
 inline constexpr const char* kOriginalNoDrive = "    no CD or DVD drive (name a folder after --originals)\n";
+inline constexpr const char* kCabinetsNotReadHeading = "\nCabinets that could not be read to their end:\n";
+inline constexpr const char* kCabinetNotRead = "  %s: %s\n";  // path, one of the three reasons below
+inline constexpr const char* kCabinetCannotOpen = "it could not be opened";
+inline constexpr const char* kCabinetNotACabinet = "it is not a cabinet file";
+inline constexpr const char* kCabinetDamaged = "it is damaged or cut short; the entries before the damage were searched";
 inline constexpr const char* kOriginalsProgress = "\rSearching for originals: %d file(s) read";
 
 // A paragraph for each file named on the command line.

@@ -3,6 +3,7 @@
 // folders and registry is in windows_view.cpp.
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -66,6 +67,12 @@ std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8
     got = ::pread(::fileno(file), into.data(), into.size(), static_cast<off_t>(position));
   } while (got < 0 && errno == EINTR);
   return got < 0 ? 0 : static_cast<std::size_t>(got);
+}
+
+std::optional<std::uint64_t> fileSize(std::FILE* file) {
+  struct stat status {};
+  if (::fstat(::fileno(file), &status) != 0 || status.st_size < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 std::FILE* openForWriting(const std::string& path) {

@@ -248,6 +248,13 @@ std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8
   return got;
 }
 
+std::optional<std::uint64_t> fileSize(std::FILE* file) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));  // NOLINT(performance-no-int-to-ptr)
+  LARGE_INTEGER size{};
+  if (handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle, &size) || size.QuadPart < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 std::FILE* openForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
 
 FolderText folderText(const SystemPaths&, std::string_view windowsText) {

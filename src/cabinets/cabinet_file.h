@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "cabinets/cabinet_reader.h"
+#include "platform/platform.h"
+
+namespace cabinets {
+
+// A cabinet as a decoder reads it: a regular file (never a pipe or a device,
+// which could make the decoder wait for ever), read at a position of our
+// own by the platform's positioned reads.
+class CabinetFile {
+ public:
+  enum class From { Start, Current, End };
+
+  // Nothing when `path` is no regular file that can be opened.
+  static std::optional<CabinetFile> open(const std::string& path);
+
+  // Copies up to `into.size()` bytes from the position and moves past them:
+  // fewer only at the end of the file; nothing when the file cannot be read.
+  std::optional<std::size_t> read(std::span<std::uint8_t> into);
+
+  // Moves the position; false (and the position kept) for one before the start.
+  bool seek(std::int64_t offset, From from);
+  std::uint64_t position() const { return position_; }
+
+ private:
+  CabinetFile(platform::FileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+
+  platform::FileHandle file_;
+  std::uint64_t size_;
+  std::uint64_t position_ = 0;
+};
+
+// The problem a decoder reported for the cabinet at `path`, told the same way
+// on every system: a file that does not begin with the cabinet signature is
+// not a cabinet; one that does and still failed is damaged or cut short.
+CabinetProblem settledProblem(const std::string& path, CabinetProblem reported);
+
+}  // namespace cabinets
