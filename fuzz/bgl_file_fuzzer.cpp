@@ -6,7 +6,8 @@
 // file, must equal the literal record walk's and must not depend on the size
 // of the window it reads through; a file that fails the header test is,
 // under its stock name, a format error and nothing else; and no check may
-// fail to return; and a candidate original's facts agree with the verdict.
+// fail to return; and a candidate original's facts agree with the verdict,
+// whether its bytes are read from the file or held in memory.
 
 #include <unistd.h>
 
@@ -72,6 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   if (verdict.checksum && facts.crc != verdict.checksum->computed) std::abort();
+  // A file held in memory (an entry of a cabinet) is judged as the same bytes on disk.
+  checks::FileBytes inMemory(std::span<const std::uint8_t>(data, size));
+  const checks::CandidateFacts memoryFacts = checks::examineCandidate(inMemory, checks::selectedCrc32Kernel().update);
+  if (memoryFacts.facility != facts.facility || memoryFacts.crc != facts.crc ||
+      memoryFacts.sectionSound != facts.sectionSound) {
+    std::abort();
+  }
   std::fclose(file);
   return 0;
 }

@@ -1,6 +1,7 @@
-// make_seeds <bgl corpus folder> <ini corpus folder>: seed corpora for the
-// fuzzers, made by the project's own builders: sound facility files of many
-// shapes, every kind of fault, and Scenery.cfg texts.
+// make_seeds <bgl corpus folder> <ini corpus folder> <cabinet corpus folder>:
+// seed corpora for the fuzzers, made by the project's own builders: sound
+// facility files of many shapes, every kind of fault, Scenery.cfg texts, and
+// cabinets of such files made by gcab, stored and compressed.
 
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "support/bgl_builder.h"
+#include "support/cabinet_builder.h"
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
 #include "support/profile_texts.h"
@@ -66,6 +68,16 @@ std::vector<std::string> iniSeeds() {
   return seeds;
 }
 
+void writeCabinetSeeds(const fs::path& folder) {
+  const std::vector<std::pair<std::string, Bytes>> entries = {
+      {"scenery/world/geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D)},
+      {"readme.txt", Bytes{'h', 'i'}},
+      {"scenery/EURNWAFD.BGL", faultyFacilityFile()},
+      {"texture.bgl", plainBglFile(3000)}};
+  makeCabinet(folder / "stored.cab", entries, Compression::Stored);
+  makeCabinet(folder / "mszip.cab", entries, Compression::Mszip);
+}
+
 template <typename Seed>
 void writeSeeds(const fs::path& folder, const std::vector<Seed>& seeds) {
   fs::create_directories(folder);
@@ -77,11 +89,12 @@ void writeSeeds(const fs::path& folder, const std::vector<Seed>& seeds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: make_seeds <bgl corpus folder> <ini corpus folder>\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: make_seeds <bgl corpus folder> <ini corpus folder> <cabinet corpus folder>\n");
     return 2;
   }
   writeSeeds(argv[1], bglSeeds());
   writeSeeds(argv[2], iniSeeds());
+  writeCabinetSeeds(fs::absolute(argv[3]));
   return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -231,7 +232,8 @@ TEST(Parity, OriginalsAreFoundAlike) {
 // Originals inside cabinets made by a real tool, stored and compressed, found
 // by both programs below decoys: the same name with another CRC-32, the
 // reference CRC-32 in a file that is no facility file, the same name with a
-// broken section. Each program names the entry and its cabinet alike.
+// broken section; and a file that is no cabinet, under the name of one. Each
+// program names the entry and its cabinet alike.
 TEST(Parity, OriginalsAreFoundInCabinetsAlike) {
   Scene scene(Drive::Z);
   Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
@@ -252,9 +254,14 @@ TEST(Parity, OriginalsAreFoundInCabinetsAlike) {
                {"scenery/europe/eurnwafd.bgl", soundFacilityFile()}},
               Compression::Mszip);
   writeBytes(cd / "Broken.cab", Bytes{'M', 'S', 'C', 'F', 0, 0, 0, 0});
-  scene.linuxArguments = {"--originals", cd.string()};
-  scene.windowsArguments = {"--originals", windowsPath(cd, Drive::Z)};
+  // A cabinet named as a place is searched as one.
+  scene.linuxArguments = {"--originals", (cd / "Decoys" / "decoys.cab").string(), cd.string()};
+  scene.windowsArguments = {"--originals", windowsPath(cd / "Decoys" / "decoys.cab", Drive::Z), windowsPath(cd, Drive::Z)};
   const Outcome linux = scene.expectSameOutcome();
+  EXPECT_NE(linux.console.find("Searched:\r\n    " + fs::canonical(scene.install.host()).string() +
+                               "/Tools/../World/scenery/\r\n    " + cd.string() + "/Decoys/decoys.cab\r\n    " +
+                               cd.string() + "\r\n"),
+            std::string::npos);
   EXPECT_NE(linux.console.find("  Verified original: scenery\\world\\scenery\\geopol12.bgl, in the cabinet " +
                                cd.string() + "/FS2002.CAB\r\n  Verified by its CRC-32, 1C7B948D"),
             std::string::npos)
@@ -265,6 +272,68 @@ TEST(Parity, OriginalsAreFoundInCabinetsAlike) {
   EXPECT_NE(linux.console.find("\r\nCabinets that could not be read to their end:\r\n  " + cd.string() +
                                "/Broken.cab: it is damaged or cut short"),
             std::string::npos);
+}
+
+// Every byte of the files under `folder`, by path.
+std::map<std::string, std::string> contentsUnder(const fs::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) contents[entry.path().string()] = readText(entry.path());
+  }
+  return contents;
+}
+
+// A cabinet cut at every length, and one with each byte flipped, harm neither
+// program: both end, with the scan's status; a cut cabinet is named alike by
+// both (not a cabinet before its signature is whole, damaged after); and
+// nothing is written but the listing.
+TEST(Parity, CutAndFlippedCabinetsAreNamedAndNothingIsWritten) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "World"}}).file("World/scenery/geopol12.bgl", faultyFacilityFile());
+  const fs::path work = fs::canonical(scene.install.host());
+  // Only .bgl entries, none of them the original: every cabinet is read to its end or its damage.
+  makeCabinet(work / "whole.cab",
+              {{"a/geopol12.bgl", withCrc32(soundFacilityFile(), 0x12345678)}, {"b/other.bgl", plainBglFile(200)}},
+              Compression::Mszip);
+  const Bytes whole = [&] {
+    const std::string text = readText(work / "whole.cab");
+    return Bytes(text.begin(), text.end());
+  }();
+  fs::remove(work / "whole.cab");
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    writeBytes(work / "Cut" / ("c" + std::to_string(10000 + length) + ".cab"),
+               Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
+    Bytes flipped = whole;
+    flipped[length] ^= 0xFF;
+    writeBytes(work / "Flipped" / ("f" + std::to_string(10000 + length) + ".cab"), flipped);
+  }
+  const auto before = contentsUnder(work);
+
+  scene.linuxArguments = {"--originals", (work / "Cut").string()};
+  scene.windowsArguments = {"--originals", windowsPath(work / "Cut", Drive::Z)};
+  const Outcome cut = scene.expectSameOutcome();
+  EXPECT_EQ(cut.exitStatus, 1);
+  std::size_t notCabinets = 0;
+  std::size_t damaged = 0;
+  for (std::size_t at = cut.console.find(".cab: it is "); at != std::string::npos;
+       at = cut.console.find(".cab: it is ", at + 1)) {
+    ++(cut.console.compare(at, 22, ".cab: it is not a cabi") == 0 ? notCabinets : damaged);
+  }
+  EXPECT_EQ(notCabinets, 4U);
+  EXPECT_EQ(damaged, whole.size() - 4);
+
+  scene.linuxArguments = {"--originals", (work / "Flipped").string()};
+  scene.windowsArguments = {"--originals", windowsPath(work / "Flipped", Drive::Z)};
+  const auto [linux, windows] = scene.runBoth();
+  for (const Outcome* flipped : {&linux, &windows}) {
+    EXPECT_EQ(flipped->exitStatus, 1);
+    EXPECT_NE(flipped->console.find("Originals of the bad files:"), std::string::npos);
+    EXPECT_TRUE(flipped->console.ends_with("Press ENTER key to finish...")) << flipped->console.substr(0, 2000);
+  }
+  // The first four bytes are the signature.
+  EXPECT_NE(linux.console.find("/f10003.cab: it is not a cabinet file"), std::string::npos);
+  fs::remove(scene.install.tools() / "FileList.txt");
+  EXPECT_EQ(contentsUnder(work), before);
 }
 
 TEST(Parity, NamedFilesGetTheSameParagraphs) {

@@ -1,0 +1,70 @@
+// Treats its input as a cabinet file and reads it as the search for
+// originals does: every ".bgl" entry through the system's decoder into
+// memory, then examined by the checks. Reading must end, whatever the bytes;
+// no entry may come out larger than the limit; an entry's bytes must be
+// checked alike in memory and from a file; and a reading that reports
+// nothing wrong must have begun with the cabinet signature.
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cabinets/cabinet_reader.h"
+#include "checks/file_bytes.h"
+#include "checks/file_check.h"
+
+namespace {
+
+// Scratch files of this fuzzing process, rewritten for every input.
+const std::string& cabinetPath() {
+  static const std::string path = "/tmp/trawlex-fuzz-" + std::to_string(::getpid()) + ".cab";
+  return path;
+}
+const std::string& entryPath() {
+  static const std::string path = "/tmp/trawlex-fuzz-" + std::to_string(::getpid()) + "-entry.bgl";
+  return path;
+}
+
+bool writeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, out) == size;
+  return std::fclose(out) == 0 && written;
+}
+
+bool sameFacts(const checks::CandidateFacts& a, const checks::CandidateFacts& b) {
+  return a.facility == b.facility && a.crc == b.crc && a.sectionSound == b.sectionSound;
+}
+
+// The entry's facts from memory and from a file holding the same bytes.
+void checkEntry(const std::string& name, std::span<const std::uint8_t> bytes) {
+  if (!cabinets::isBglEntryName(name) || bytes.size() > cabinets::kMaxEntrySize) std::abort();
+  const checks::Crc32Function kernel = checks::selectedCrc32Kernel().update;
+  checks::FileBytes inMemory(bytes);
+  const checks::CandidateFacts fromMemory = checks::examineCandidate(inMemory, kernel);
+  if (!writeFile(entryPath(), bytes.data(), bytes.size())) return;
+  std::FILE* file = std::fopen(entryPath().c_str(), "rb");
+  if (file == nullptr) return;
+  std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
+  checks::FileBytes fromDisk(file, window);
+  const checks::CandidateFacts fromFile = checks::examineCandidate(fromDisk, kernel);
+  std::fclose(file);
+  if (!sameFacts(fromMemory, fromFile)) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (!writeFile(cabinetPath(), data, size)) return 0;
+  const auto problem = cabinets::readBglEntries(cabinetPath(), checkEntry);
+  const bool signature = size >= 4 && std::memcmp(data, "MSCF", 4) == 0;
+  if (!problem && !signature) std::abort();
+  if (problem == cabinets::CabinetProblem::NotACabinet && signature) std::abort();
+  return 0;
+}
