@@ -13,7 +13,10 @@
 #   5. the section validation of files whose directory entries all point into
 #      one block (as many entries as records), 25 KB to 10 MB: time per MB,
 #      against the literal record walk (a walk per entry) where it ends soon.
-# Times are the best of several runs. Needs about 1.7 GB in $TMPDIR.
+#   the search for originals over that installation as a folder, and over a
+#   cabinet of its 200 MiB of stock files (stored and MSZIP), against reading
+#   the same bytes.
+# Times are the best of several runs. Needs about 1.9 GB in $TMPDIR and gcab.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/bench
@@ -78,6 +81,21 @@ read -r read_time read_rss < <(bestOf readall "$host")
 read -r t r < <(bestOf originals "$host")
 printf '%-24s %8.3f s   peak %6d KiB\n' "read every byte" "$read_time" "$read_rss"
 printf '%-24s %8.3f s   peak %6d KiB   %5.2f x reading\n' "--originals search" "$t" "$r" "$(echo "$t / $read_time" | bc -l)"
+
+echo "== the search for originals in a cabinet of 200 MiB (the 200 stock files of 1 MiB, made by gcab) against reading the cabinet"
+for compression in stored mszip; do
+  mkdir -p "$work/cab-$compression"
+  flag=""; [ "$compression" = mszip ] && flag=--zip
+  (cd "$host" && find . -name '*.bgl' -size 1024k -print0 | sort -z |
+     xargs -0 gcab --create $flag "$work/cab-$compression/FS2002.CAB")
+  cabinet="$work/cab-$compression/FS2002.CAB"
+  cat "$cabinet" >/dev/null
+  read_time=$(best cat "$cabinet")
+  read -r t r < <(bestOf originals "$cabinet")
+  printf '%-24s %8.3f s   (%d MiB cabinet)\n' "read the cabinet ($compression)" "$read_time" "$(( $(stat -c %s "$cabinet") >> 20 ))"
+  printf '%-24s %8.3f s   peak %6d KiB   %5.2f x reading\n' "--originals, $compression" "$t" "$r" "$(echo "$t / $read_time" | bc -l)"
+  rm -rf "$work/cab-$compression"
+done
 
 echo "== peak memory against file size (scan with the selected kernel)"
 for size in 1048576 4194304; do
