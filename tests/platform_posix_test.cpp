@@ -85,7 +85,7 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
   fs::create_symlink(dir.path() / "gone", dir.path() / "dangling.bgl");
   // None of these is a file that failed to open: no failure is told.
   for (const char* name : {"folder.bgl", "fifo.bgl", "none.bgl", "dangling.bgl"}) {
-    std::optional<platform::ReadFailure> failure;
+    std::optional<platform::FileFailure> failure;
     EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;  // a FIFO must not block
     EXPECT_FALSE(failure) << name;
   }

@@ -61,7 +61,7 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   EXPECT_EQ(platform::profileValues((dir.path() / "folder.bgl").string(), {"Area.001"}, "Local"), std::nullopt);
   // A folder and a missing file fail to open, but neither is a file that failed.
   for (const char* name : {"folder.bgl", "missing.bgl"}) {
-    std::optional<platform::ReadFailure> failure;
+    std::optional<platform::FileFailure> failure;
     EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;
     EXPECT_FALSE(failure) << name;
   }
@@ -69,7 +69,7 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   std::FILE* file = platform::openForReading((dir.path() / "Scenery.cfg").string());
   ASSERT_NE(file, nullptr);
   // A file held open without sharing is one that failed, in use by another program.
-  std::optional<platform::ReadFailure> failure;
+  std::optional<platform::FileFailure> failure;
   std::fclose(file);
   const HANDLE exclusive = CreateFileA((dir.path() / "Scenery.cfg").string().c_str(), GENERIC_READ, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr);
@@ -77,7 +77,7 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   EXPECT_EQ(platform::openForReading((dir.path() / "Scenery.cfg").string(), &failure), nullptr);
   CloseHandle(exclusive);
   ASSERT_TRUE(failure);
-  EXPECT_EQ(failure->kind, platform::ReadFailure::Kind::InUse);
+  EXPECT_EQ(failure->kind, platform::FileFailure::Kind::InUse);
   EXPECT_FALSE(failure->message.empty());
   EXPECT_EQ(platform::registryText({}, "SOFTWARE\\Trawlex\\NoSuchKey", "EXE Path"), std::nullopt);
   EXPECT_EQ(fs::path(platform::programPath()).filename(), "platform_win32_test.exe");

@@ -118,8 +118,8 @@ TEST_F(Listing, ListingThatCannotBeCreatedIsShownOnTheConsoleInstead) {
 // console warns of it after the verdict, clean or not; with the listing
 // blocked, the console shows the records instead.
 TEST_F(Listing, UnreadFilesAndFoldersCloseTheListingAndAreWarnedOf) {
-  unread.push_back({"/fs/a/scenery/locked.bgl", {platform::ReadFailure::Kind::InUse, "busy"}});
-  unread.push_back({"/fs/b/scenery/", {platform::ReadFailure::Kind::AccessDenied, "denied"}});
+  unread.push_back({"/fs/a/scenery/locked.bgl", {platform::FileFailure::Kind::InUse, "busy"}});
+  unread.push_back({"/fs/b/scenery/", {platform::FileFailure::Kind::AccessDenied, "denied"}});
   const std::string unreadRecords =
       std::string(expected::kUnreadExplanation) + "/fs/a/scenery/locked.bgl\r\n/fs/b/scenery/\r\n";
   const std::string warning = std::string(expected::kUnreadWarning) + "2" + expected::kUnreadWarningEnd;

@@ -10,6 +10,8 @@ constexpr const char* kHelpOption = "--help";
 constexpr const char* kVersionOption = "--version";
 constexpr const char* kExplainOption = "--explain";
 constexpr const char* kOriginalsOption = "--originals";
+constexpr const char* kRestoreOption = "--restore";
+constexpr const char* kUndoOption = "--undo";
 
 bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
@@ -31,10 +33,12 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
   const auto has = [&arguments](const char* option) {
     return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
   };
+  if (has(kUndoOption)) return formOnly(CommandLine::Form::Undo);
   for (const std::string& argument : arguments) {
     if (!isOption(argument)) command.files.push_back(argument);
   }
-  if (has(kOriginalsOption)) {
+  command.restore = has(kRestoreOption);
+  if (has(kOriginalsOption) || command.restore) {
     command.originals = true;
     command.places = std::move(command.files);
     command.files.clear();

@@ -47,7 +47,7 @@ ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResu
     const std::optional<std::string> fullPath = platform::pathInFolder(listing.folder, name);
     if (!fullPath) continue;
     // Each entry is opened under its own name, so every file is checked once.
-    std::optional<platform::ReadFailure> failure;
+    std::optional<platform::FileFailure> failure;
     const platform::FileHandle file{platform::openForReading(listing.folder + foundName, &failure)};
     if (failure) results.unread.push_back({*fullPath, *failure});
     if (!file) continue;

@@ -1,5 +1,6 @@
 #include "driver/run.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -13,7 +14,9 @@
 #include "report/explanation.h"
 #include "report/listing.h"
 #include "report/originals.h"
+#include "report/restoring.h"
 #include "report/texts.h"
+#include "restore/restorer.h"
 
 namespace driver {
 
@@ -50,21 +53,43 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
 
 // Looks for a verified original of each bad file, in the places named on the
 // command line or else on the CD and DVD drives, and tells what it found.
-void findOriginals(RunState& state) {
+std::vector<report::OriginalFinding> findOriginals(RunState& state) {
   const CommandLine& command = state.request.command;
   originals::SearchPlaces places{command.places, command.places.empty()};
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
   report::TextOut* progress = state.console.flushesEachPrint() ? &state.console : nullptr;
   originals::OriginalSearch search(state.checker.crcKernel(), progress);
-  const std::vector<report::OriginalFinding> findings = search.find(state.results.lists, places);
+  std::vector<report::OriginalFinding> findings = search.find(state.results.lists, places);
   report::printOriginals(state.console, findings, search.cabinetsNotRead());
+  return findings;
+}
+
+// Puts the verified original of each bad stock file that has one in its
+// place, and tells what it did. True when every such file was replaced.
+bool restoreOriginals(RunState& state, const std::vector<report::OriginalFinding>& findings, bool& anyRestored) {
+  std::vector<restore::Replacement> replacements;
+  for (const report::OriginalFinding& finding : findings) {
+    if (finding.isStock && finding.original) replacements.push_back({finding.badPath, *finding.original});
+  }
+  report::RestoreReport restored;
+  if (!replacements.empty() && !state.request.ownFolder) {
+    // The backups go beside the program: without its folder nothing is replaced.
+    for (const restore::Replacement& replacement : replacements) {
+      restored.files.push_back({replacement.target, false, report::formatText(report::kReasonNoBackupFolder, "")});
+    }
+  } else if (!replacements.empty()) {
+    restored = restore::restoreFiles(replacements, *state.request.ownFolder, state.checker.crcKernel());
+  }
+  report::printRestore(state.console, restored);
+  anyRestored = std::any_of(restored.files.begin(), restored.files.end(), [](const auto& file) { return file.restored; });
+  return std::all_of(restored.files.begin(), restored.files.end(), [](const auto& file) { return file.restored; });
 }
 
 // Scans the areas of a configuration that can be read. A scan that opened no
 // file at all checked nothing, so it gives no verdict and leaves the
 // listing of an earlier run as it stands; one that could not read
 // everything names what it missed, and fails.
-RunOutcome scanAndReport(RunState& state) {
+RunOutcome scanAndReport(RunState& state, bool again = false) {
   state.console.print(report::kHostFolderFound);
   const std::string configPath = sceneryConfigPath(state.request.hostFolder);
   const std::optional<std::vector<std::string>> locals = areaLocalValues(configPath);
@@ -76,15 +101,27 @@ RunOutcome scanAndReport(RunState& state) {
   state.console.print(report::kScanCompleted);
   if (state.results.counters.allFiles == 0) {
     state.console.print(report::formatText(report::kNothingChecked, configPath.c_str()));
-    explainIfAsked(state, configPath);
+    if (!again) explainIfAsked(state, configPath);
     return RunOutcome::Failed;
   }
   const report::ListingOutcome listing = report::writeListing(
       listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
+  const RunOutcome outcome = !listing.created || !state.results.unread.empty() ? RunOutcome::Failed
+                             : listing.anyBad                                 ? RunOutcome::BadFilesFound
+                                                                              : RunOutcome::NoBadFiles;
+  if (again) return outcome;
   explainIfAsked(state, configPath);
-  if (state.request.command.originals) findOriginals(state);
-  if (!listing.created || !state.results.unread.empty()) return RunOutcome::Failed;
-  return listing.anyBad ? RunOutcome::BadFilesFound : RunOutcome::NoBadFiles;
+  if (!state.request.command.originals) return outcome;
+  const std::vector<report::OriginalFinding> findings = findOriginals(state);
+  if (!state.request.command.restore) return outcome;
+  bool anyRestored = false;
+  const bool allRestored = restoreOriginals(state, findings, anyRestored);
+  if (!anyRestored) return allRestored ? outcome : RunOutcome::Failed;
+  // The verdict after the restore is that of a new scan, which rewrites the listing.
+  state.console.print(report::kCheckingAgain);
+  state.results = ScanResults{};
+  const RunOutcome after = scanAndReport(state, true);
+  return allRestored ? after : RunOutcome::Failed;
 }
 
 RunOutcome runScan(RunState& state) {
@@ -94,6 +131,19 @@ RunOutcome runScan(RunState& state) {
     return RunOutcome::Failed;
   }
   return scanAndReport(state);
+}
+
+// Puts back the files of the latest restore kept beside the program.
+RunOutcome undoRestore(RunState& state) {
+  const std::string programPath = platform::programPath();
+  report::UndoReport undone;
+  if (!programPath.empty()) {
+    undone = restore::undoLatestRestore(platform::folderOf(programPath, platform::pathSeparator()),
+                                        state.checker.crcKernel());
+  }
+  report::printUndo(state.console, undone);
+  const bool everyFileBack = undone.backupFolder.empty() || undone.markedUndone;
+  return everyFileBack ? RunOutcome::NoBadFiles : RunOutcome::Failed;
 }
 
 void waitForEnter() {
@@ -127,6 +177,8 @@ RunOutcome runProgram(RunState& state, const CommandLine& command) {
       return framed(state.console, [&state] {
         return checkNamedFiles(state.checker, state.console, state.request.command.files);
       });
+    case CommandLine::Form::Undo:
+      return framed(state.console, [&state] { return undoRestore(state); });
     case CommandLine::Form::Scan:
       break;
   }

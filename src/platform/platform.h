@@ -65,8 +65,8 @@ bool pathExists(const std::string& path);
 // given (the command line's paths are the user's own).
 bool isExistingFile(const std::string& path);
 
-// Why a file or folder that exists could not be read.
-struct ReadFailure {
+// Why a file or folder that exists could not be read, or written.
+struct FileFailure {
   enum class Kind {
     AccessDenied,  // its permissions refuse this user
     InUse,         // another program holds it open without sharing
@@ -93,7 +93,7 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
 struct FolderListing {
   std::string folder;               // the folder's path as spelled on disk
   std::vector<std::string> names;   // entry names as found, in the search's order
-  std::optional<ReadFailure> failure;  // set when the folder is there but could not be listed
+  std::optional<FileFailure> failure;  // set when the folder is there but could not be listed
 };
 
 // Lists the .bgl entries of `folder` (a path ending with a separator): names
@@ -137,7 +137,7 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // given: the scan passes names as listed, spelled on disk. When `failure` is
 // given, it is set only for a regular file that is there but could not be
 // opened; a folder, a pipe, a device or a dangling link sets nothing.
-std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure = nullptr);
+std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure = nullptr);
 
 // Reads up to `into.size()` bytes at `position` of a file opened by
 // openForReading, in one system call and without using or moving its stream:
@@ -152,6 +152,30 @@ std::optional<std::uint64_t> fileSize(std::FILE* file);
 // or a new one, never a device or a pipe; nullptr when it cannot be opened.
 // Letter case ignored: an existing file of another spelling is the one written.
 std::FILE* openForWriting(const std::string& path);
+
+// Writing scenery and its backups. Each call returns only when what it did is
+// on the disk, the file's bytes and its folder's entry, or tells why it failed.
+
+// Creates `path`, which must not exist yet, holding `bytes`. On a failure no
+// file of that name is left behind.
+std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Puts the file `from` in the place of the file `to`, both in one folder, in
+// one step: `to` holds either its old bytes or all of `from`'s, never
+// neither. `to` need not exist.
+std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to);
+
+// Creates the folder `path`, whose parent exists.
+std::optional<FileFailure> createFolder(const std::string& path);
+
+// Removes the file `path`; true when it is gone.
+bool removeFile(const std::string& path);
+
+// A file's read-only mark: Windows' attribute; on a POSIX disk the owner's
+// lack of write permission, which Wine shows as that attribute. Nothing
+// when the file cannot be asked.
+std::optional<bool> isReadOnly(const std::string& path);
+bool setReadOnly(const std::string& path, bool readOnly);
 
 // A folder text of the installation (Windows form, from Scenery.cfg or the
 // registry) as a path of this system; a drive letter's case is ignored, the

@@ -44,11 +44,11 @@ void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
   }
 }
 
-const char* failureText(const platform::ReadFailure& failure) {
+const char* failureText(const platform::FileFailure& failure) {
   switch (failure.kind) {
-    case platform::ReadFailure::Kind::AccessDenied: return kAccessDenied;
-    case platform::ReadFailure::Kind::InUse: return kInUse;
-    case platform::ReadFailure::Kind::Other: break;
+    case platform::FileFailure::Kind::AccessDenied: return kAccessDenied;
+    case platform::FileFailure::Kind::InUse: return kInUse;
+    case platform::FileFailure::Kind::Other: break;
   }
   return failure.message.c_str();
 }

@@ -13,7 +13,7 @@ namespace report {
 // be read: the path as built (a folder's ends with its separator) and why.
 struct UnreadRecord {
   std::string path;
-  platform::ReadFailure failure;
+  platform::FileFailure failure;
 };
 
 // What the listing names: the bad files (newest first) and what could not be read (in the order met).

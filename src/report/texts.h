@@ -119,6 +119,35 @@ inline constexpr const char* kCabinetNotRead = "  %s: %s\n";  // path, one of th
 inline constexpr const char* kCabinetCannotOpen = "it could not be opened";
 inline constexpr const char* kCabinetNotACabinet = "it is not a cabinet file";
 inline constexpr const char* kCabinetDamaged = "it is damaged or cut short; the entries before the damage were searched";
+// With --restore, after the paragraphs of the originals.
+inline constexpr const char* kRestoreHeading = "\nRestoring the bad stock files from their verified originals:\n";
+inline constexpr const char* kRestoreNothing = "  No bad stock file has a verified original: nothing was changed.\n";
+inline constexpr const char* kRestoreBackupFolder = "  The bad files are kept in %s\n";
+inline constexpr const char* kRestored = "  Restored: %s\n";
+inline constexpr const char* kNotRestored = "  Not restored, left as it was: %s\n    %s\n";  // path, one reason below
+inline constexpr const char* kReasonOriginalChanged = "its original no longer reads as it did when it was verified";
+inline constexpr const char* kReasonUnreadable = "it could not be read";
+inline constexpr const char* kReasonPathNotRecordable = "its path holds a tab or a line end";
+inline constexpr const char* kReasonNoBackupFolder = "no backup folder could be made: %s";
+inline constexpr const char* kReasonBackupFailed = "it could not be backed up: %s";
+inline constexpr const char* kReasonListFailed = "the backup's list could not be written: %s";
+inline constexpr const char* kReasonWriteFailed = "its original could not be written beside it: %s";
+inline constexpr const char* kReasonReadBackFailed = "its original did not read back as written";
+inline constexpr const char* kReasonReplaceFailed = "it could not be replaced: %s";
+inline constexpr const char* kReasonOldWriteFailed = "its old bytes could not be written beside it: %s";
+inline constexpr const char* kReasonBackupChanged = "its copy in the backup folder no longer reads as it was kept";
+inline constexpr const char* kCheckingAgain = "\nChecking again after the restore:\n\n";
+
+// --undo.
+inline constexpr const char* kNoRestoreToUndo = "\nThere is no restore to undo.\n";
+inline constexpr const char* kUndoHeading = "\nUndoing the restore kept in %s:\n";
+inline constexpr const char* kPutBack = "  Put back: %s\n";
+inline constexpr const char* kAlreadyBefore = "  As before the restore already: %s\n";
+inline constexpr const char* kChangedSince = "  Changed since the restore, left as it is: %s\n";
+inline constexpr const char* kNotPutBack = "  Could not be put back, left as it is: %s\n    %s\n";  // path, reason
+inline constexpr const char* kUndoComplete = "The restore is undone; its backup folder stays.\n";
+inline constexpr const char* kUndoIncomplete = "The restore is not undone: the files above that were left keep it open.\n";
+
 inline constexpr const char* kOriginalsProgress = "\rSearching for originals: %d file(s) read";
 
 // A paragraph for each file named on the command line.

@@ -46,13 +46,13 @@ bool isExistingFile(const std::string& path) {
   return !path.empty() && posix::targetExists(path) && !posix::isFolder(path);
 }
 
-std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure) {
+std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
   // Only regular files are scanned, as on Windows where a folder fails to open.
   const int fd = posix::openRegularFile(path, O_RDONLY);
   if (fd < 0) {
     const int error = errno;
     // Only a regular file that is there failed; anything else is no scenery file.
-    if (failure != nullptr && posix::isRegularFile(path)) *failure = posix::readFailureOf(error);
+    if (failure != nullptr && posix::isRegularFile(path)) *failure = posix::fileFailureOf(error);
     return nullptr;
   }
   std::FILE* file = ::fdopen(fd, "rb");

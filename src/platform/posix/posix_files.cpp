@@ -125,8 +125,8 @@ std::vector<std::string> folderEntries(const std::string& folder, int* error) {
   return names;
 }
 
-ReadFailure readFailureOf(int errorNumber) {
-  using Kind = ReadFailure::Kind;
+FileFailure fileFailureOf(int errorNumber) {
+  using Kind = FileFailure::Kind;
   const Kind kind = errorNumber == EACCES || errorNumber == EPERM ? Kind::AccessDenied
                     : errorNumber == EBUSY || errorNumber == ETXTBSY ? Kind::InUse
                                                                        : Kind::Other;

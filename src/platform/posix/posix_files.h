@@ -48,7 +48,7 @@ std::optional<std::string> regularFileText(const std::string& path);
 std::vector<std::string> folderEntries(const std::string& folder, int* error = nullptr);
 
 // What the error `errorNumber` means for a file or folder that could not be read.
-ReadFailure readFailureOf(int errorNumber);
+FileFailure fileFailureOf(int errorNumber);
 
 // `path` with every link resolved, or empty text when it leads nowhere.
 std::string resolvedPath(const std::string& path);

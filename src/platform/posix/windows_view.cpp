@@ -134,7 +134,7 @@ FolderListing findBglFiles(const std::string& folder) {
   // A refused listing is a failure even where the refusal hides whether the
   // folder is there; any other error only for a folder that is there.
   const bool refused = error == EACCES || error == EPERM;
-  if (error != 0 && (refused || posix::isFolder(listing.folder))) listing.failure = posix::readFailureOf(error);
+  if (error != 0 && (refused || posix::isFolder(listing.folder))) listing.failure = posix::fileFailureOf(error);
   return listing;
 }
 

@@ -31,8 +31,8 @@ std::string systemMessage(DWORD error) {
   return std::string(buffer, length);
 }
 
-ReadFailure readFailureOf(DWORD error) {
-  using Kind = ReadFailure::Kind;
+FileFailure fileFailureOf(DWORD error) {
+  using Kind = FileFailure::Kind;
   const Kind kind = error == ERROR_ACCESS_DENIED ? Kind::AccessDenied
                     : error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Kind::InUse
                                                                                          : Kind::Other;
@@ -167,7 +167,7 @@ FolderListing findBglFiles(const std::string& folder) {
     const DWORD error = GetLastError();
     const bool refused = error == ERROR_ACCESS_DENIED;
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && (refused || isFolder(folder))) {
-      listing.failure = readFailureOf(error);
+      listing.failure = fileFailureOf(error);
     }
     return listing;
   }
@@ -214,14 +214,14 @@ std::vector<std::string> opticalDrives(const SystemPaths&) {
   return drives;
 }
 
-std::FILE* openForReading(const std::string& path, std::optional<ReadFailure>* failure) {
+std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
   const HANDLE handle = openShared(path);
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // A folder fails to open too; only a file that is there failed.
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    if (failure != nullptr && file) *failure = readFailureOf(error);
+    if (failure != nullptr && file) *failure = fileFailureOf(error);
     return nullptr;
   }
   // The C library's descriptor owns the handle from here, and the stream the descriptor.
@@ -256,6 +256,59 @@ std::optional<std::uint64_t> fileSize(std::FILE* file) {
 }
 
 std::FILE* openForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+
+namespace {
+
+bool writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const auto ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 0x40000000U));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), ask, &written, nullptr) || written == 0) return false;
+    bytes = bytes.subspan(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return fileFailureOf(GetLastError());
+  DWORD error = ERROR_SUCCESS;
+  if (!writeAll(file, bytes) || !FlushFileBuffers(file)) error = GetLastError();
+  if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
+  if (error == ERROR_SUCCESS) return std::nullopt;
+  DeleteFileA(path.c_str());
+  return fileFailureOf(error);
+}
+
+std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return std::nullopt;
+  return fileFailureOf(GetLastError());
+}
+
+std::optional<FileFailure> createFolder(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return std::nullopt;
+  return fileFailureOf(GetLastError());
+}
+
+bool removeFile(const std::string& path) {
+  return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+std::optional<bool> isReadOnly(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool setReadOnly(const std::string& path, bool readOnly) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD changed = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+  return SetFileAttributesA(path.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed) != 0;
+}
 
 FolderText folderText(const SystemPaths&, std::string_view windowsText) {
   const bool absolute = isDrivePath(windowsText) || windowsText.substr(0, 2) == "\\\\";

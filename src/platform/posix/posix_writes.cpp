@@ -1,0 +1,88 @@
+// Writing scenery and its backups on a POSIX disk: every call returns only
+// once the file's bytes and its folder's entry are on the disk (fsync of the
+// file, then of the folder), so that a power cut after it loses nothing.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_files.h"
+
+namespace platform {
+
+namespace {
+
+// Makes the entries of the folder holding `path` durable.
+bool syncFolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return synced;
+}
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) return false;
+    if (written == 0) {
+      errno = EIO;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return posix::fileFailureOf(errno);
+  int error = 0;
+  if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && !syncFolderOf(path)) error = errno;
+  if (error == 0) return std::nullopt;
+  ::unlink(path.c_str());
+  return posix::fileFailureOf(error);
+}
+
+std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return posix::fileFailureOf(errno);
+  if (!syncFolderOf(to)) return posix::fileFailureOf(errno);
+  return std::nullopt;
+}
+
+std::optional<FileFailure> createFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0) return posix::fileFailureOf(errno);
+  if (!syncFolderOf(path)) return posix::fileFailureOf(errno);
+  return std::nullopt;
+}
+
+bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+
+std::optional<bool> isReadOnly(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  return (status.st_mode & S_IWUSR) == 0;
+}
+
+bool setReadOnly(const std::string& path, bool readOnly) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return false;
+  // Taken from everyone; given back to the owner alone.
+  const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+  const mode_t mode = readOnly ? status.st_mode & ~writable : status.st_mode | S_IWUSR;
+  return ::chmod(path.c_str(), mode & 07777) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "checks/crc32.h"
+#include "report/originals.h"
+#include "report/restoring.h"
+
+// Putting verified originals in the place of bad stock files, and taking
+// them out again, without ever losing a byte: every file written is read back
+// and proven by its CRC-32 before it counts; the old bytes and the list of
+// what may change are on the disk, in a backup folder, before any file is
+// replaced; a file is replaced in one step, so that it holds either its old
+// bytes or the new ones. A run killed at any moment leaves no file half
+// written, and the next run clears what it left.
+namespace restore {
+
+// Beside the program: one folder per restore, named by its date and time.
+inline constexpr const char* kBackupsFolderName = "Trawlex backups";
+// A new file's name while it is written beside the file it replaces: no
+// "*.bgl" search reports it.
+inline constexpr const char* kTemporarySuffix = ".trawlex-new";
+
+// One bad stock file and its verified original.
+struct Replacement {
+  std::string target;
+  report::VerifiedOriginal original;
+};
+
+// Restores each file of `replacements` in turn, keeping the old ones in a new
+// backup folder under `ownFolder`.
+report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements, const std::string& ownFolder,
+                                   checks::Crc32Function crcKernel);
+
+// Puts back the files of the latest restore under `ownFolder` not yet undone,
+// each only while it still holds the bytes the restore put there.
+report::UndoReport undoLatestRestore(const std::string& ownFolder, checks::Crc32Function crcKernel);
+
+}  // namespace restore

@@ -1,0 +1,175 @@
+// --restore and --undo, whole runs of the program under test (the Linux
+// build, or the Windows build under Wine): the bytes of every file before and
+// after, the backup folder and its list, read-only files, the verdict of the
+// scan that follows, and an undo that leaves a file changed since.
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "checks/crc32.h"
+#include "e2e_fixture.h"
+
+namespace {
+
+using namespace e2e;
+
+std::string crcText(const Bytes& bytes) {
+  checks::FileBytes inMemory(bytes);
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(checks::fileCrc32(inMemory)));
+  return text;
+}
+
+bool isReadOnly(const fs::path& path) {
+  return (fs::status(path).permissions() & fs::perms::owner_write) == fs::perms::none;
+}
+
+void makeReadOnly(const fs::path& path, bool readOnly) {
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  readOnly ? fs::perm_options::remove : fs::perm_options::add);
+}
+
+class Restore : public EndToEnd {
+ protected:
+  // Area 1: a stock file with a bad checksum (read-only, as copied from a CD)
+  // and a stock file without a reference value with a broken section, both
+  // with verified originals in the place; a stock file with none; and an
+  // add-on file in area 2.
+  void SetUp() override {
+    badGeopol = withCrc32(soundFacilityFile(), 0x1C7B948D);
+    badGeopol[20] ^= 0x40;
+    goodGeopol = withCrc32(soundFacilityFile(), 0x1C7B948D);
+    install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Addon"}})
+        .file("Scenery/World/scenery/geopol12.bgl", badGeopol)
+        .file("Scenery/World/scenery/eurnwafd.bgl", faultyFacilityFile())
+        .file("Scenery/World/scenery/way004.bgl", Bytes{})
+        .file("Scenery/World/scenery/field.bgl", soundFacilityFile())
+        .file("Addon/scenery/addon1.bgl", faultyFacilityFile());
+    makeReadOnly(install.host() / "Scenery/World/scenery/geopol12.bgl", true);
+    writeBytes(place() / "Disc" / "kept copy.bgl", goodGeopol);
+    writeBytes(place() / "eurnwafd.bgl", soundFacilityFile());
+    before = contents();
+  }
+  void TearDown() override { makeReadOnly(install.host() / "Scenery/World/scenery/geopol12.bgl", false); }
+
+  fs::path place() const { return temp.path() / "CD"; }
+  fs::path scenery() const { return install.host() / "Scenery/World/scenery"; }
+  std::string sceneryText() const { return host() + native("/Scenery/World/scenery/"); }
+  fs::path backups() const { return install.tools() / "Trawlex backups"; }
+  // Every file of the test's folder but the program and the listing, by path.
+  std::map<std::string, std::string> contents() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(temp.path())) {
+      const std::string name = entry.path().filename().string();
+      if (entry.is_regular_file() && name != "FileList.txt" && name.find("trawlex") == std::string::npos) {
+        files[fs::relative(entry.path(), temp.path()).generic_string()] = readText(entry.path());
+      }
+    }
+    return files;
+  }
+  std::vector<fs::path> backupFolders() const {
+    std::vector<fs::path> folders;
+    if (fs::exists(backups())) {
+      for (const auto& entry : fs::directory_iterator(backups())) folders.push_back(entry.path());
+    }
+    std::sort(folders.begin(), folders.end());
+    return folders;
+  }
+  static std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+  Bytes badGeopol;
+  Bytes goodGeopol;
+  std::map<std::string, std::string> before;
+};
+
+TEST_F(Restore, VerifiedOriginalsReplaceTheBadFilesWhichTheBackupKeepsAndUndoPutsBack) {
+  const std::string placeText = native(place().string());
+  const ProgramRun restored = runWithArguments({"--restore", placeText});
+  ASSERT_EQ(backupFolders().size(), 1U) << restored.output;
+  const fs::path folder = backupFolders()[0];
+  const std::string folderText = native(fs::canonical(folder).string());
+  const std::string geopol = sceneryText() + "geopol12.bgl";
+  const std::string eurnwafd = sceneryText() + "eurnwafd.bgl";
+  EXPECT_NE(restored.output.find("\r\nRestoring the bad stock files from their verified originals:\r\n"
+                                 "  The bad files are kept in " +
+                                 folderText + "\r\n  Restored: " + eurnwafd + "\r\n  Restored: " + geopol +
+                                 "\r\n\r\nChecking again after the restore:\r\n\r\nFS2002 located"),
+            std::string::npos)
+      << restored.output;
+  // The scan after the restore finds what no original could mend, and rewrites the listing.
+  EXPECT_EQ(restored.exitStatus, 1);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(host() + native("/Addon/scenery/addon1.bgl"), false) +
+                           record(sceneryText() + "way004.bgl", true) + "\r\n");
+
+  std::map<std::string, std::string> expected = before;
+  expected["FS2002/Scenery/World/scenery/geopol12.bgl"] = text(goodGeopol);
+  expected["FS2002/Scenery/World/scenery/eurnwafd.bgl"] = text(soundFacilityFile());
+  const std::string kept = "FS2002/Tools/Trawlex backups/" + folder.filename().string() + "/";
+  expected[kept + "1 eurnwafd.bgl"] = text(faultyFacilityFile());
+  expected[kept + "2 geopol12.bgl"] = text(badGeopol);
+  std::map<std::string, std::string> after = contents();
+  const std::string manifest = after[kept + "manifest.txt"];
+  after.erase(kept + "manifest.txt");
+  EXPECT_EQ(after, expected);
+  EXPECT_FALSE(isReadOnly(scenery() / "geopol12.bgl"));
+  EXPECT_NE(manifest.find("Trawlex restore\nstate\trestored\n"), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find("file\t2 geopol12.bgl\t" + crcText(badGeopol) + "\t1C7B948D\tread-only\t" + geopol +
+                          "\t" + native(place().string()) + native("/Disc/kept copy.bgl") + "\n"),
+            std::string::npos)
+      << manifest;
+
+  // The undo puts back the old bytes and the read-only mark, and keeps the backup.
+  ProgramRun undone = runWithArguments({"--undo"});
+  EXPECT_EQ(undone.output, std::string(ex::kBanner) + "\r\nUndoing the restore kept in " + folderText +
+                               ":\r\n  Put back: " + eurnwafd + "\r\n  Put back: " + geopol +
+                               "\r\nThe restore is undone; its backup folder stays.\r\n" + ex::kPrompt);
+  EXPECT_EQ(undone.exitStatus, 0);
+  after = contents();
+  EXPECT_NE(after[kept + "manifest.txt"].find("state\tundone\n"), std::string::npos);
+  after.erase(kept + "manifest.txt");
+  expected = before;
+  expected[kept + "1 eurnwafd.bgl"] = text(faultyFacilityFile());
+  expected[kept + "2 geopol12.bgl"] = text(badGeopol);
+  EXPECT_EQ(after, expected);
+  EXPECT_TRUE(isReadOnly(scenery() / "geopol12.bgl"));
+  undone = runWithArguments({"--undo"});
+  EXPECT_EQ(undone.output, std::string(ex::kBanner) + "\r\nThere is no restore to undo.\r\n" + ex::kPrompt);
+  EXPECT_EQ(undone.exitStatus, 0);
+}
+
+// A file changed after the restore is left and named, the others are put
+// back; the restore stays open for another undo.
+TEST_F(Restore, UndoLeavesAFileChangedSinceTheRestore) {
+  const ProgramRun restored = runWithArguments({"--restore", native(place().string())});
+  ASSERT_EQ(restored.exitStatus, 1) << restored.output;
+  makeReadOnly(scenery() / "eurnwafd.bgl", false);
+  writeBytes(scenery() / "eurnwafd.bgl", plainBglFile(100));
+  const ProgramRun undone = runWithArguments({"--undo"});
+  EXPECT_NE(undone.output.find("  Changed since the restore, left as it is: " + sceneryText() +
+                               "eurnwafd.bgl\r\n  Put back: " + sceneryText() +
+                               "geopol12.bgl\r\nThe restore is not undone: the files above that were left keep it "
+                               "open.\r\n"),
+            std::string::npos)
+      << undone.output;
+  EXPECT_EQ(undone.exitStatus, 2);
+  EXPECT_EQ(readText(scenery() / "eurnwafd.bgl"), text(plainBglFile(100)));
+  EXPECT_EQ(readText(scenery() / "geopol12.bgl"), text(badGeopol));
+}
+
+// With no verified original anywhere, nothing is written but the listing.
+TEST_F(Restore, NothingToRestoreChangesNothing) {
+  const ProgramRun result = runWithArguments({"--restore", native((temp.path() / "Empty").string())});
+  EXPECT_NE(result.output.find("\r\nRestoring the bad stock files from their verified originals:\r\n"
+                               "  No bad stock file has a verified original: nothing was changed.\r\n" +
+                               std::string(ex::kPrompt)),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(contents(), before);
+  EXPECT_FALSE(fs::exists(backups()));
+}
+
+}  // namespace
