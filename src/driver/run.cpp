@@ -112,6 +112,8 @@ RunOutcome scanAndReport(RunState& state, bool again = false) {
   if (again) return outcome;
   explainIfAsked(state, configPath);
   if (!state.request.command.originals) return outcome;
+  // A restore stopped midway left files that must not pass for originals.
+  if (state.request.command.restore && state.request.ownFolder) restore::clearLeftovers(*state.request.ownFolder);
   const std::vector<report::OriginalFinding> findings = findOriginals(state);
   if (!state.request.command.restore) return outcome;
   bool anyRestored = false;

@@ -125,7 +125,7 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
   const platform::FolderContents contents =
       platform::listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
   for (const std::string& name : contents.files) {
-    if (isTheFileItself(name, wanted.name)) continue;
+    if (isTheFileItself(name, wanted.name) || name.ends_with(kTemporarySuffix)) continue;
     std::optional<std::string> path = platform::pathInFolder(contents.folder, name);
     if (!path) continue;
     // A file that cannot be the original is not read.

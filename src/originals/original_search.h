@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cabinets/cabinet_reader.h"
@@ -18,6 +19,10 @@
 // The search for a verified original of each bad stock file: a copy proven
 // by the checks before anyone puts it in place.
 namespace originals {
+
+// The end of the name a restore gives a file while it writes it beside the
+// file it will replace: such a file is never a candidate.
+inline constexpr std::string_view kTemporarySuffix = ".trawlex-new";
 
 // Deepest folder level below a named place that the search enters.
 inline constexpr int kMaxSearchDepth = 12;

@@ -10,6 +10,7 @@
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/texts.h"
+#include "originals/original_search.h"
 #include "restore/manifest.h"
 
 namespace restore {
@@ -20,6 +21,8 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The most restores one second can name; more are refused.
 constexpr int kFoldersPerSecond = 9;
+
+std::string temporaryPath(const std::string& path) { return path + std::string(originals::kTemporarySuffix); }
 
 std::string inFolder(const std::string& folder, const std::string& name) {
   return folder + platform::pathSeparator() + name;
@@ -93,7 +96,7 @@ std::optional<std::string> putInPlace(const std::string& temporary, const std::s
 // Writes the manifest whole beside its old form, then puts it in place.
 std::optional<std::string> saveManifest(const std::string& folder, const Manifest& manifest) {
   const std::string path = inFolder(folder, kManifestName);
-  const std::string temporary = path + kTemporarySuffix;
+  const std::string temporary = temporaryPath(path);
   platform::removeFile(temporary);
   const std::string text = manifestText(manifest);
   const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
@@ -123,17 +126,19 @@ std::vector<std::pair<std::string, Manifest>> restoresKept(const std::string& ow
   return restores;
 }
 
-// Removes the temporary files that a run stopped midway left: beside every
-// file that a kept restore may change, and beside every manifest.
+}  // namespace
+
 void clearLeftovers(const std::string& ownFolder) {
   const std::string root = backupsRoot(ownFolder);
   for (const std::string& name : platform::listFolder(root + platform::pathSeparator()).folders) {
-    platform::removeFile(inFolder(inFolder(root, name), kManifestName) + kTemporarySuffix);
+    platform::removeFile(temporaryPath(inFolder(inFolder(root, name), kManifestName)));
   }
   for (const auto& [folder, manifest] : restoresKept(ownFolder)) {
-    for (const ManifestEntry& entry : manifest.entries) platform::removeFile(entry.target + kTemporarySuffix);
+    for (const ManifestEntry& entry : manifest.entries) platform::removeFile(temporaryPath(entry.target));
   }
 }
+
+namespace {
 
 std::string timeStamp() {
   const std::time_t now = std::time(nullptr);
@@ -198,7 +203,7 @@ void replaceEach(const std::vector<Pending>& pending, report::RestoreReport& rep
       result.reason = report::kReasonOriginalChanged;
       continue;
     }
-    const std::string temporary = file.entry.target + kTemporarySuffix;
+    const std::string temporary = temporaryPath(file.entry.target);
     std::optional<std::string> failure = writeProven(temporary, *original, report::kReasonWriteFailed);
     if (!failure) failure = putInPlace(temporary, file.entry.target);
     result.restored = !failure;
@@ -226,7 +231,7 @@ report::PutBackFile putBack(const ManifestEntry& entry, const std::string& folde
     file.reason = report::kReasonBackupChanged;
     return file;
   }
-  const std::string temporary = entry.target + kTemporarySuffix;
+  const std::string temporary = temporaryPath(entry.target);
   std::optional<std::string> failure = writeProven(temporary, *old, report::kReasonOldWriteFailed);
   if (!failure) failure = putInPlace(temporary, entry.target);
   if (failure) {
@@ -242,7 +247,6 @@ report::PutBackFile putBack(const ManifestEntry& entry, const std::string& folde
 
 report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements, const std::string& ownFolder,
                                    checks::Crc32Function crcKernel) {
-  clearLeftovers(ownFolder);
   report::RestoreReport report;
   std::vector<Pending> pending;
   for (const Replacement& replacement : replacements) {

@@ -18,15 +18,17 @@ namespace restore {
 
 // Beside the program: one folder per restore, named by its date and time.
 inline constexpr const char* kBackupsFolderName = "Trawlex backups";
-// A new file's name while it is written beside the file it replaces: no
-// "*.bgl" search reports it.
-inline constexpr const char* kTemporarySuffix = ".trawlex-new";
 
 // One bad stock file and its verified original.
 struct Replacement {
   std::string target;
   report::VerifiedOriginal original;
 };
+
+// Removes the temporary files that a run stopped midway left: beside every
+// file that a kept restore under `ownFolder` may change, and beside every
+// backup list. Done before a restore looks for originals, and by an undo.
+void clearLeftovers(const std::string& ownFolder);
 
 // Restores each file of `replacements` in turn, keeping the old ones in a new
 // backup folder under `ownFolder`.
