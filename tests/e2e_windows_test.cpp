@@ -157,6 +157,35 @@ TEST_F(WindowsRun, FileHeldOpenWithoutSharingIsNamedAndFailsTheRun) {
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors + ex::kUnreadExplanation + path + "\r\n");
 }
 
+// A running FS2002 holds its scenery files open, sharing them only with
+// readers: a restore reads and backs such a file up but cannot replace it, so
+// it leaves it exactly as it was, with no temporary file, names it, and
+// fails the run; the other file is restored.
+TEST_F(WindowsRun, RestoreLeavesAFileHeldOpenAsItWas) {
+  Bytes altered = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  altered[20] ^= 0x40;
+  install.config({{areaSection(1), "A"}})
+      .file("A/scenery/geopol12.bgl", altered)
+      .file("A/scenery/eurnwafd.bgl", faultyFacilityFile());
+  writeBytes(temp.path() / "CD" / "geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D));
+  writeBytes(temp.path() / "CD" / "eurnwafd.bgl", soundFacilityFile());
+  const std::string held = (install.host() / "A" / "scenery" / "geopol12.bgl").string();
+  const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  const ProgramRun result = runWithArguments({"--restore", (temp.path() / "CD").string()});
+  CloseHandle(holder);
+  const std::string scenery = host() + "\\A\\scenery\\";
+  EXPECT_NE(result.output.find("  Restored: " + scenery + "eurnwafd.bgl\r\n  Not restored, left as it was: " + scenery +
+                               "geopol12.bgl\r\n    it could not be replaced: "),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(readText(install.host() / "A" / "scenery" / "geopol12.bgl"), std::string(altered.begin(), altered.end()));
+  EXPECT_FALSE(fs::exists(install.host() / "A" / "scenery" / "geopol12.bgl.trawlex-new"));
+  const Bytes sound = soundFacilityFile();
+  EXPECT_EQ(readText(install.host() / "A" / "scenery" / "eurnwafd.bgl"), std::string(sound.begin(), sound.end()));
+}
+
 }  // namespace
 
 namespace {
