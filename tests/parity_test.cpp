@@ -108,10 +108,15 @@ class Scene {
     // The Linux program sees no Wine prefix but the one around it, if any.
     const std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()};
     const Outcome linux = scan(install, temp_.path(), TRAWLEX_PROGRAM, {}, environment, linuxArguments);
+    return {linux, runWindows()};
+  }
+
+  // The outcome of the Windows program alone, its texts with Linux paths.
+  Outcome runWindows() {
     Outcome windows = scan(install, temp_.path(), TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {}, windowsArguments);
     windows.console = asLinuxPaths(windows.console);
     windows.listing = asLinuxPaths(windows.listing);
-    return {linux, windows};
+    return windows;
   }
 
   // Checks both programs agree, and gives the Linux program's outcome. The
@@ -281,6 +286,49 @@ std::map<std::string, std::string> contentsUnder(const fs::path& folder) {
     if (entry.is_regular_file()) contents[entry.path().string()] = readText(entry.path());
   }
   return contents;
+}
+
+// Each program restores the same files from the same cabinet and folder: the
+// same paragraphs, the same bytes in place, the same verdict after; the
+// backup folders differ only in their date and time.
+TEST(Parity, RestoreFromACabinetPutsTheSameBytesInPlace) {
+  const auto layOut = [](Scene& scene) {
+    Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
+    changed[20] ^= 0x40;
+    scene.install.config({{areaSection(1), "World"}})
+        .file("World/scenery/geopol12.bgl", changed)
+        .file("World/scenery/eurnwafd.bgl", faultyFacilityFile());
+    const fs::path cd = fs::canonical(scene.install.host()) / "CD";
+    makeCabinet(cd / "FS2002.CAB",
+                {{"scenery/world/scenery/geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D)}},
+                Compression::Mszip);
+    writeBytes(cd / "Disc" / "eurnwafd.bgl", soundFacilityFile());
+    scene.linuxArguments = {"--restore", cd.string()};
+    scene.windowsArguments = {"--restore", windowsPath(cd, Drive::Z)};
+  };
+  Scene linuxScene(Drive::Z);
+  Scene windowsScene(Drive::Z);
+  layOut(linuxScene);
+  layOut(windowsScene);
+  const Outcome linux = linuxScene.runBoth().first;
+  const Outcome windows = windowsScene.runWindows();
+  // Each tree's own folder, and the backup folder's date and time, masked.
+  const auto masked = [](std::string text, const Scene& scene) {
+    const std::string root = fs::canonical(scene.install.host()).parent_path().string();
+    for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) text.replace(at, root.size(), "ROOT");
+    const std::size_t stamp = text.find("Trawlex backups/");
+    if (stamp != std::string::npos) text.replace(stamp + 16, 19, "DATE");
+    return text;
+  };
+  EXPECT_EQ(withFileNamesLowered(masked(windows.console, windowsScene)), withFileNamesLowered(masked(linux.console, linuxScene)));
+  EXPECT_EQ(windows.exitStatus, linux.exitStatus);
+  EXPECT_EQ(linux.exitStatus, 0) << linux.console;
+  for (const char* name : {"geopol12.bgl", "eurnwafd.bgl"}) {
+    const fs::path relative = fs::path("World") / "scenery" / name;
+    EXPECT_EQ(readText(windowsScene.install.host() / relative), readText(linuxScene.install.host() / relative)) << name;
+  }
+  EXPECT_EQ(readText(linuxScene.install.host() / "World" / "scenery" / "eurnwafd.bgl"),
+            readText(fs::canonical(linuxScene.install.host()) / "CD" / "Disc" / "eurnwafd.bgl"));
 }
 
 // A cabinet cut at every length, and one with each byte flipped, harm neither
