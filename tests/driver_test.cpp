@@ -275,8 +275,8 @@ CommandLine read(const std::vector<std::string>& arguments) {
   return driver::readCommandLine(arguments, existsOnlyDropped);
 }
 
-// With --originals every word that is no option is a place to search, an
-// existing file included: the scan runs, never the file form.
+// With --originals or --restore every word that is no option is a place to
+// search, an existing file included: the scan runs, never the file form.
 TEST(CommandLineForms, OriginalsMakesEveryArgumentThatIsNoOptionAPlace) {
   const CommandLine search = read({"D:\\", "--originals", "dropped.bgl", "-q", "--explain"});
   EXPECT_EQ(search.form, Form::Scan);
@@ -285,6 +285,15 @@ TEST(CommandLineForms, OriginalsMakesEveryArgumentThatIsNoOptionAPlace) {
   EXPECT_TRUE(search.files.empty());
   EXPECT_EQ(read({"--originals", "--help"}).form, Form::Help);
   EXPECT_FALSE(read({"dropped.bgl"}).originals);
+  // --restore searches the same places, then restores.
+  const CommandLine restore = read({"dropped.bgl", "--restore", "E:\\FS2002.CAB"});
+  EXPECT_EQ(restore.form, Form::Scan);
+  EXPECT_TRUE(restore.originals && restore.restore && !restore.explain);
+  EXPECT_EQ(restore.places, (std::vector<std::string>{"dropped.bgl", "E:\\FS2002.CAB"}));
+  EXPECT_FALSE(search.restore);
+  // --undo stands alone: no scan, no search, whatever else is given.
+  EXPECT_EQ(read({"--restore", "dropped.bgl", "--undo"}).form, Form::Undo);
+  EXPECT_EQ(read({"--undo", "--version"}).form, Form::Version);
 }
 
 TEST(CommandLineForms, OneExistingFileMakesEveryArgumentThatIsNoOptionAFile) {

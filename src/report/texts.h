@@ -65,7 +65,8 @@ inline constexpr const char* kUnreadWarning =
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version %s\n";
 inline constexpr const char* kUsage =
     "\n"
-    "Usage: trawlex [--explain] [--originals [PLACE...]]\n"
+    "Usage: trawlex [--explain] [--originals [PLACE...] | --restore [PLACE...]]\n"
+    "       trawlex --undo\n"
     "       trawlex FILE...\n"
     "       trawlex --help | --version\n"
     "\n"
@@ -74,13 +75,16 @@ inline constexpr const char* kUsage =
     "program. With --explain it also shows, after the verdict, each area it\n"
     "scanned and why each bad file failed. With --originals it then looks for a\n"
     "verified original of each bad stock file: beside it, in each PLACE (a folder,\n"
-    "searched with its subfolders), or on the CD and DVD drives; it changes nothing.\n"
+    "searched with its subfolders, or a cabinet), or on the CD and DVD drives; it\n"
+    "changes nothing. With --restore it also puts each verified original in place,\n"
+    "keeping the bad file in a backup folder beside the program, and checks again.\n"
+    "--undo puts back the files of the latest restore that still hold its copies.\n"
     "Given the paths of files, it checks those files only, tells what it found in\n"
     "each and writes no FileList.txt.\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\n"
     "(no FS2002 folder, no readable Scenery.cfg, no file checked, a file or folder\n"
     "that could not be read, no listing written, a named file that cannot be\n"
-    "opened).\n";
+    "opened, a file that could not be restored or put back).\n";
 
 // The explanation that --explain adds after the verdict.
 inline constexpr const char* kExplainAreasHeading = "\nScenery areas scanned:\n";

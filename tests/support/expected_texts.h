@@ -56,7 +56,8 @@ inline constexpr const char* kChecksumExplanation =
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version " TRAWLEX_VERSION "\r\n";
 inline constexpr const char* kUsage =
     "\r\n"
-    "Usage: trawlex [--explain] [--originals [PLACE...]]\r\n"
+    "Usage: trawlex [--explain] [--originals [PLACE...] | --restore [PLACE...]]\r\n"
+    "       trawlex --undo\r\n"
     "       trawlex FILE...\r\n"
     "       trawlex --help | --version\r\n"
     "\r\n"
@@ -65,13 +66,16 @@ inline constexpr const char* kUsage =
     "program. With --explain it also shows, after the verdict, each area it\r\n"
     "scanned and why each bad file failed. With --originals it then looks for a\r\n"
     "verified original of each bad stock file: beside it, in each PLACE (a folder,\r\n"
-    "searched with its subfolders), or on the CD and DVD drives; it changes nothing.\r\n"
+    "searched with its subfolders, or a cabinet), or on the CD and DVD drives; it\r\n"
+    "changes nothing. With --restore it also puts each verified original in place,\r\n"
+    "keeping the bad file in a backup folder beside the program, and checks again.\r\n"
+    "--undo puts back the files of the latest restore that still hold its copies.\r\n"
     "Given the paths of files, it checks those files only, tells what it found in\r\n"
     "each and writes no FileList.txt.\r\n"
     "Exit status: 0 when no file is bad, 1 when one is, 2 when the run failed\r\n"
     "(no FS2002 folder, no readable Scenery.cfg, no file checked, a file or folder\r\n"
     "that could not be read, no listing written, a named file that cannot be\r\n"
-    "opened).\r\n";
+    "opened, a file that could not be restored or put back).\r\n";
 inline constexpr const char* kAreasHeading = "\r\nScenery areas scanned:\r\n";
 inline constexpr const char* kBadFilesHeading = "\r\nWhy each bad file failed:\r\n";
 inline constexpr const char* kCannotOpen = "  ERROR: Can't open this file\r\n";
