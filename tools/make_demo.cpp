@@ -4,6 +4,8 @@
 // make_demo --wine-prefix <folder> <program> lays it out as it sits on Linux:
 // on drive C of a 64-bit Wine prefix, registered in the prefix's registry,
 // with an add-on area that its installer wrote as an absolute path.
+// Beside the installation, CD holds originals of its two broken stock files,
+// for --originals and --restore to find.
 
 #include <cstdio>
 #include <exception>
@@ -14,6 +16,7 @@
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
 #include "support/prefix_builder.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -43,6 +46,9 @@ void layOutDemo(InstallBuilder& install, const std::string& addonArea) {
   for (int i = 0; i < 8; ++i) install.file(world + "texture" + std::to_string(i) + ".bgl", plainBglFile(4096));
   const std::string addon = "Addon Scenery/Demo Field/scenery/";
   install.file(addon + "demofield.bgl", soundFacilityFile()).file(addon + "brokenfield.bgl", faultyFacilityFile());
+  const std::filesystem::path cd = install.host().parent_path() / "CD";
+  writeBytes(cd / "Scenery" / "geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D));
+  writeBytes(cd / "Scenery" / "eurnwafd.bgl", soundFacilityFile());
 }
 
 // The installation on drive C of a Wine prefix in `folder`, where a Windows

@@ -126,7 +126,17 @@ RunOutcome scanAndReport(RunState& state, bool again = false) {
   return allRestored ? after : RunOutcome::Failed;
 }
 
+// A place typed relative to the folder the program was started in, written
+// from that folder: the run makes its own folder the current one.
+std::string fromStartFolder(const std::string& place, const std::string& startFolder) {
+  const bool absolute = platform::isDrivePath(place) || place.starts_with('\\') || place.starts_with('/');
+  if (absolute || startFolder.empty()) return place;
+  return startFolder + platform::pathSeparator() + place;
+}
+
 RunOutcome runScan(RunState& state) {
+  const std::string startFolder = platform::currentFolder();
+  for (std::string& place : state.request.command.places) place = fromStartFolder(place, startFolder);
   locateInstallation(state.request);
   if (state.request.hostFolder.empty()) {
     state.console.print(report::kNoHostFolder);
