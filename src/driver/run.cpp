@@ -75,7 +75,8 @@ bool restoreOriginals(RunState& state, const std::vector<report::OriginalFinding
   if (!replacements.empty() && !state.request.ownFolder) {
     // The backups go beside the program: without its folder nothing is replaced.
     for (const restore::Replacement& replacement : replacements) {
-      restored.files.push_back({replacement.target, false, report::formatText(report::kReasonNoBackupFolder, "")});
+      restored.files.push_back(
+          {replacement.target, false, report::formatText(report::kReasonNoBackupFolder, report::kOwnFolderUnknown)});
     }
   } else if (!replacements.empty()) {
     restored = restore::restoreFiles(replacements, *state.request.ownFolder, state.checker.crcKernel());

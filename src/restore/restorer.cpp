@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <ctime>
-#include <functional>
 #include <optional>
 
 #include "cabinets/cabinet_reader.h"
 #include "checks/file_bytes.h"
+#include "originals/original_search.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/texts.h"
-#include "originals/original_search.h"
 #include "restore/manifest.h"
 
 namespace restore {
@@ -48,6 +47,12 @@ std::optional<Bytes> wholeFile(const std::string& path) {
   return bytes;
 }
 
+// True when the file at `path` holds bytes of that CRC-32.
+bool holds(const std::string& path, std::uint32_t crc, checks::Crc32Function kernel) {
+  const std::optional<Bytes> bytes = wholeFile(path);
+  return bytes && crcOf(*bytes, kernel) == crc;
+}
+
 // The original's bytes, read again and proven to be those that were verified.
 std::optional<Bytes> originalBytes(const report::VerifiedOriginal& original, checks::Crc32Function kernel) {
   std::optional<Bytes> bytes;
@@ -64,7 +69,8 @@ std::optional<Bytes> originalBytes(const report::VerifiedOriginal& original, che
 
 std::string sourceText(const report::VerifiedOriginal& original) {
   std::string text = original.entry.empty() ? original.path : original.entry + ", in the cabinet " + original.path;
-  std::replace_if(text.begin(), text.end(), [](char c) { return !fitsField(std::string_view(&c, 1)); }, ' ');
+  // The source is for people to read: a tab or a line end would break the list's line.
+  std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   return text;
 }
 
@@ -164,7 +170,7 @@ std::pair<std::string, std::optional<std::string>> makeBackupFolder(const std::s
     failure = platform::createFolder(folder);
     if (!failure) return {folder, std::nullopt};
   }
-  const std::string message = failure ? failure->message : "too many restores in one second";
+  const std::string message = failure ? failure->message : report::kTooManyRestores;
   return {{}, report::formatText(report::kReasonNoBackupFolder, message.c_str())};
 }
 
@@ -205,6 +211,11 @@ void replaceEach(const std::vector<Pending>& pending, report::RestoreReport& rep
     }
     const std::string temporary = temporaryPath(file.entry.target);
     std::optional<std::string> failure = writeProven(temporary, *original, report::kReasonWriteFailed);
+    if (!failure && !holds(file.entry.target, file.entry.crcBefore, kernel)) {
+      // Bytes the backup does not hold are never replaced.
+      platform::removeFile(temporary);
+      failure = report::kReasonChangedMeanwhile;
+    }
     if (!failure) failure = putInPlace(temporary, file.entry.target);
     result.restored = !failure;
     if (failure) result.reason = *failure;
