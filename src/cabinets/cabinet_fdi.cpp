@@ -36,31 +36,34 @@ struct Extraction {
 OpenFile* asOpenFile(INT_PTR handle) { return reinterpret_cast<OpenFile*>(handle); }  // NOLINT(performance-no-int-to-ptr)
 INT_PTR asHandle(OpenFile* file) { return reinterpret_cast<INT_PTR>(file); }
 
-FNALLOC(allocate) { return std::malloc(cb); }
-FNFREE(release) { std::free(pv); }
-
-// The library opens only the cabinet: for reading.
-FNOPEN(openFile) {
-  (void)pmode;
-  if ((oflag & (_O_WRONLY | _O_RDWR)) != 0) return -1;
-  auto* file = new (std::nothrow) OpenFile{};
-  if (file == nullptr) return -1;
-  file->disk = CabinetFile::open(pszFile);
-  if (!file->disk) {
-    delete file;
-    return -1;
+OpenFile* keep(OpenFile&& opened) {
+  try {
+    return new OpenFile(std::move(opened));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  return asHandle(file);
 }
 
-FNREAD(readFile) {
+void* DIAMONDAPI allocate(ULONG cb) { return std::malloc(cb); }
+void DIAMONDAPI release(void* pv) { std::free(pv); }
+
+// The library opens only the cabinet: for reading. (Its interface passes the name as char*.)
+INT_PTR DIAMONDAPI openFile(char* pszFile, int oflag, int /*pmode*/) {  // NOLINT(readability-non-const-parameter)
+  if ((oflag & (_O_WRONLY | _O_RDWR)) != 0) return -1;
+  OpenFile opened;
+  opened.disk = CabinetFile::open(pszFile);
+  OpenFile* file = opened.disk ? keep(std::move(opened)) : nullptr;
+  return file != nullptr ? asHandle(file) : -1;
+}
+
+UINT DIAMONDAPI readFile(INT_PTR hf, void* pv, UINT cb) {
   OpenFile* file = asOpenFile(hf);
   if (!file->disk) return static_cast<UINT>(-1);
   const std::optional<std::size_t> got = file->disk->read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(pv), cb));
   return got ? static_cast<UINT>(*got) : static_cast<UINT>(-1);
 }
 
-FNWRITE(writeFile) {
+UINT DIAMONDAPI writeFile(INT_PTR hf, void* pv, UINT cb) {
   OpenFile* file = asOpenFile(hf);
   if (file->sink == nullptr) return static_cast<UINT>(-1);
   const auto* data = static_cast<const std::uint8_t*>(pv);
@@ -74,12 +77,12 @@ FNWRITE(writeFile) {
   return cb;
 }
 
-FNCLOSE(closeFile) {
+int DIAMONDAPI closeFile(INT_PTR hf) {
   delete asOpenFile(hf);
   return 0;
 }
 
-FNSEEK(seekFile) {
+__LONG32 DIAMONDAPI seekFile(INT_PTR hf, __LONG32 dist, int seektype) {
   OpenFile* file = asOpenFile(hf);
   if (!file->disk) return -1;
   const CabinetFile::From from = seektype == SEEK_SET   ? CabinetFile::From::Start
@@ -93,11 +96,11 @@ FNSEEK(seekFile) {
 // is one continued from or into another cabinet: a single cabinet only.
 INT_PTR copyEntry(const FDINOTIFICATION& note, Extraction& extraction) {
   if (!isBglEntryName(note.psz1) || note.cb < 0 || static_cast<std::uint32_t>(note.cb) > kMaxEntrySize) return 0;
-  auto* sink = new (std::nothrow) OpenFile{};
-  if (sink == nullptr) return -1;
   extraction.entry.clear();
-  sink->sink = &extraction.entry;
-  return asHandle(sink);
+  OpenFile opened;
+  opened.sink = &extraction.entry;
+  OpenFile* sink = keep(std::move(opened));
+  return sink != nullptr ? asHandle(sink) : -1;
 }
 
 INT_PTR entryOut(const FDINOTIFICATION& note, Extraction& extraction) {
@@ -111,7 +114,7 @@ INT_PTR entryOut(const FDINOTIFICATION& note, Extraction& extraction) {
   return TRUE;
 }
 
-FNFDINOTIFY(notify) {
+INT_PTR DIAMONDAPI notify(FDINOTIFICATIONTYPE fdint, PFDINOTIFICATION pfdin) {
   Extraction& extraction = *static_cast<Extraction*>(pfdin->pv);
   switch (fdint) {
     case fdintCOPY_FILE:

@@ -25,9 +25,14 @@ std::optional<std::size_t> CabinetFile::read(std::span<std::uint8_t> into) {
 
 bool CabinetFile::seek(std::int64_t offset, From from) {
   const std::uint64_t base = from == From::Start ? 0 : from == From::Current ? position_ : size_;
-  const auto distance = static_cast<std::uint64_t>(offset);  // two's complement: a step back wraps round
-  if (offset < 0 && 0 - distance > base) return false;
-  position_ = base + distance;
+  if (offset >= 0) {
+    position_ = base + static_cast<std::uint64_t>(offset);
+    return true;
+  }
+  // -(offset + 1) cannot overflow, whatever the offset.
+  const std::uint64_t back = static_cast<std::uint64_t>(-(offset + 1)) + 1;
+  if (back > base) return false;
+  position_ = base - back;
   return true;
 }
 

@@ -28,25 +28,30 @@ struct OpenFile {
 // The interface given to libmspack, with the sink its writes go to.
 struct MemorySystem {
   mspack_system base;
+  // Read through the interface the library hands back to openFile.
+  // cppcheck-suppress unusedStructMember
   std::vector<std::uint8_t>* sink;
 };
 
 OpenFile* asOpenFile(mspack_file* file) { return reinterpret_cast<OpenFile*>(file); }
 
-mspack_file* openFile(mspack_system* self, const char* filename, int mode) {
-  auto* system = reinterpret_cast<MemorySystem*>(self);
-  auto* file = new (std::nothrow) OpenFile{};
-  if (file == nullptr) return nullptr;
-  if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(filename, kSinkName) == 0) {
-    file->sink = system->sink;
-  } else if (mode == MSPACK_SYS_OPEN_READ) {
-    file->disk = CabinetFile::open(filename);
-  }
-  if (!file->disk && file->sink == nullptr) {
-    delete file;
+OpenFile* keep(OpenFile&& opened) {
+  try {
+    return new OpenFile(std::move(opened));
+  } catch (const std::bad_alloc&) {
     return nullptr;
   }
-  return reinterpret_cast<mspack_file*>(file);
+}
+
+mspack_file* openFile(mspack_system* self, const char* filename, int mode) {
+  OpenFile opened;
+  if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(filename, kSinkName) == 0) {
+    opened.sink = reinterpret_cast<MemorySystem*>(self)->sink;
+  } else if (mode == MSPACK_SYS_OPEN_READ) {
+    opened.disk = CabinetFile::open(filename);
+  }
+  if (!opened.disk && opened.sink == nullptr) return nullptr;
+  return reinterpret_cast<mspack_file*>(keep(std::move(opened)));
 }
 
 void closeFile(mspack_file* file) { delete asOpenFile(file); }
@@ -89,7 +94,8 @@ off_t tellFile(mspack_file* file) {
 
 // The library's warnings about a damaged cabinet: the caller hears of the
 // damage through the error codes, and the console stays the program's.
-void ignoreMessage(mspack_file* /*file*/, const char* /*format*/, ...) {}
+// The library's interface asks for a C variadic function here.
+void ignoreMessage(mspack_file* /*file*/, const char* /*format*/, ...) {}  // NOLINT(cert-dcl50-cpp)
 
 void* allocate(mspack_system* /*self*/, std::size_t bytes) { return std::malloc(bytes); }
 void release(void* pointer) { std::free(pointer); }

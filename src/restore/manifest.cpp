@@ -17,7 +17,7 @@ constexpr std::string_view kEnd = "end";
 
 std::string hex(std::uint32_t value) {
   char text[9];
-  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
+  (void)std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(value));
   return text;
 }
 

@@ -149,8 +149,8 @@ namespace {
 std::string timeStamp() {
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);
-  char text[32] = "0000-00-00 00.00.00";
-  if (local != nullptr) std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local);
+  char text[32] = {};
+  if (local == nullptr || std::strftime(text, sizeof text, "%Y-%m-%d %H.%M.%S", local) == 0) return "0000-00-00 00.00.00";
   return text;
 }
 
