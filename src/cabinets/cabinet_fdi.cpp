@@ -128,17 +128,6 @@ INT_PTR DIAMONDAPI notify(FDINOTIFICATIONTYPE fdint, PFDINOTIFICATION pfdin) {
   }
 }
 
-CabinetProblem problemOf(int error) {
-  switch (error) {
-    case FDIERROR_CABINET_NOT_FOUND:
-      return CabinetProblem::CannotOpen;
-    case FDIERROR_NOT_A_CABINET:
-      return CabinetProblem::NotACabinet;
-    default:
-      return CabinetProblem::Damaged;
-  }
-}
-
 // The library's context, given back at the end.
 class Decoder {
  public:
@@ -169,7 +158,7 @@ std::optional<CabinetProblem> readBglEntries(const std::string& path, const Entr
   const bool complete = FDICopy(decoder.context(), name.data(), folder.data(), 0, notify, nullptr, &extraction) != FALSE;
   if (extraction.failure) std::rethrow_exception(extraction.failure);
   if (complete) return std::nullopt;
-  return settledProblem(path, problemOf(errors.erfOper));
+  return settledProblem(path);
 }
 
 }  // namespace cabinets

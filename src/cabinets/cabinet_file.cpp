@@ -36,8 +36,7 @@ bool CabinetFile::seek(std::int64_t offset, From from) {
   return true;
 }
 
-CabinetProblem settledProblem(const std::string& path, CabinetProblem reported) {
-  if (reported == CabinetProblem::CannotOpen) return reported;
+CabinetProblem settledProblem(const std::string& path) {
   std::optional<CabinetFile> file = CabinetFile::open(path);
   if (!file) return CabinetProblem::CannotOpen;
   constexpr std::array<std::uint8_t, 4> kSignature = {'M', 'S', 'C', 'F'};

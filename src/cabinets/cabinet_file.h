@@ -36,9 +36,10 @@ class CabinetFile {
   std::uint64_t position_ = 0;
 };
 
-// The problem a decoder reported for the cabinet at `path`, told the same way
-// on every system: a file that does not begin with the cabinet signature is
-// not a cabinet; one that does and still failed is damaged or cut short.
-CabinetProblem settledProblem(const std::string& path, CabinetProblem reported);
+// Why a decoder could not read the cabinet at `path` to its end, told the
+// same way on every system, whatever the decoder's own word: a file that
+// cannot be opened; one that does not begin with the cabinet signature is
+// not a cabinet; one that does is damaged or cut short.
+CabinetProblem settledProblem(const std::string& path);
 
 }  // namespace cabinets

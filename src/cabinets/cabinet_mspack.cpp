@@ -101,17 +101,6 @@ void* allocate(mspack_system* /*self*/, std::size_t bytes) { return std::malloc(
 void release(void* pointer) { std::free(pointer); }
 void copyBytes(void* from, void* to, std::size_t bytes) { std::memmove(to, from, bytes); }
 
-CabinetProblem problemOf(int error) {
-  switch (error) {
-    case MSPACK_ERR_OPEN:
-      return CabinetProblem::CannotOpen;
-    case MSPACK_ERR_SIGNATURE:
-      return CabinetProblem::NotACabinet;
-    default:
-      return CabinetProblem::Damaged;
-  }
-}
-
 // The decompressor and the cabinet it opened, given back to the library at the end.
 class OpenCabinet {
  public:
@@ -143,7 +132,7 @@ std::optional<CabinetProblem> readBglEntries(const std::string& path, const Entr
   const OpenCabinet open(system, path);
   if (open.decompressor() == nullptr) return CabinetProblem::Damaged;
   if (open.cabinet() == nullptr) {
-    return settledProblem(path, problemOf(open.decompressor()->last_error(open.decompressor())));
+    return settledProblem(path);
   }
   std::optional<CabinetProblem> problem;
   for (mscabd_file* file = open.cabinet()->files; file != nullptr; file = file->next) {
