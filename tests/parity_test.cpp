@@ -495,6 +495,37 @@ TEST(Parity, SceneryCfgThatIsNoRegularFile) {
 
 // Configurations under which no file can be opened: both programs say that
 // nothing could be checked, and write no listing.
+// Files named as Windows devices are never opened (Windows would open the
+// device: AUX and COM1 wait for ever) and are named as not checked; a pipe
+// and a link to a character device hold no scenery and are skipped. Both
+// programs end, and agree.
+TEST(Parity, DeviceNamesAreNeverOpenedAndPipesAreSkipped) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "World"}}).file("World/scenery/bad.bgl", faultyFacilityFile());
+  const std::vector<std::string> devices = {"AUX.BGL", "com1.bgl", "nul.bgl",     "con.bgl",     "prn.bgl",
+                                            "lpt1.bgl", "conin$.bgl", "Conout$ .bgl", "com9.old.bgl"};
+  for (const std::string& name : devices) scene.install.file("World/scenery/" + name, faultyFacilityFile());
+  // Not devices: names that only begin as one does.
+  scene.install.file("World/scenery/com10.bgl", faultyFacilityFile())
+      .file("World/scenery/auxiliary.bgl", faultyFacilityFile());
+  const fs::path folder = scene.install.host() / "World" / "scenery";
+  ASSERT_EQ(::mkfifo((folder / "pipe.bgl").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", folder / "zero.bgl");
+  scene.linuxArguments = scene.windowsArguments = {"--explain"};
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_EQ(linux.exitStatus, 2);
+  std::size_t named = 0;
+  for (const std::string& name : devices) {
+    named += linux.console.find(name + "  a name Windows keeps for a device") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_EQ(named, devices.size()) << linux.console;
+  for (const char* name : {"/com10.bgl  (Add-on", "/auxiliary.bgl  (Add-on", "/bad.bgl  (Add-on"}) {
+    EXPECT_NE(linux.listing.find(name), std::string::npos) << name;
+  }
+  EXPECT_EQ(linux.console.find("pipe.bgl"), std::string::npos);
+  EXPECT_EQ(linux.console.find("zero.bgl"), std::string::npos);
+}
+
 TEST(Parity, NothingChecked) {
   for (const std::string& config : {std::string(), std::string("\x01\x02 junk"),
                                     sceneryConfig({{areaSection(1), "None"}, {areaSection(2), "Q:\\No Drive"}})}) {

@@ -24,6 +24,17 @@ bool sameAsciiFolded(std::string_view a, std::string_view b) {
                     [](char x, char y) { return foldAscii(x) == foldAscii(y); });
 }
 
+bool isDeviceName(std::string_view fileName) {
+  // The name before its first dot, without the blanks Windows drops there.
+  std::string_view base = fileName.substr(0, fileName.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
+    if (sameAsciiFolded(base, device)) return true;
+  }
+  const bool numbered = base.size() == 4 && base[3] >= '1' && base[3] <= '9';
+  return numbered && (sameAsciiFolded(base.substr(0, 3), "com") || sameAsciiFolded(base.substr(0, 3), "lpt"));
+}
+
 std::string asciiLower(std::string text, LeadByteTest isLeadByte) {
   forEachCharacter(text, isLeadByte, [&text](std::size_t at, std::size_t length) {
     if (length == 1) text[at] = foldAscii(text[at]);

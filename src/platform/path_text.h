@@ -52,6 +52,11 @@ std::string folderOf(const std::string& path, char separator, LeadByteTest isLea
 // takes either), or the whole text when it has none.
 std::string fileNameOf(const std::string& path, LeadByteTest isLeadByte = platform::isLeadByte);
 
+// True for a file name that Windows keeps for a device (CON, PRN, AUX, NUL,
+// COM1 to COM9, LPT1 to LPT9, CONIN$, CONOUT$), with any extension and any
+// letter case: opening it reaches the device, never a file on the disk.
+bool isDeviceName(std::string_view fileName);
+
 // True for a path text that starts with a drive letter, a colon and a
 // backslash or slash ("C:\FS2002", "d:/Addon").
 bool isDrivePath(std::string_view text);

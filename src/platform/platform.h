@@ -70,6 +70,7 @@ struct FileFailure {
   enum class Kind {
     AccessDenied,  // its permissions refuse this user
     InUse,         // another program holds it open without sharing
+    DeviceName,    // its name is one Windows keeps for a device: never opened
     Other,         // anything else: `message` says what
   };
   Kind kind = Kind::Other;
@@ -136,7 +137,9 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // readers or writers access; nullptr when it cannot be opened. The path as
 // given: the scan passes names as listed, spelled on disk. When `failure` is
 // given, it is set only for a regular file that is there but could not be
-// opened; a folder, a pipe, a device or a dangling link sets nothing.
+// opened, or whose name Windows keeps for a device (such a file is never
+// opened: on Windows that would open the device, which may wait for ever);
+// a folder, a pipe, a device or a dangling link sets nothing.
 std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure = nullptr);
 
 // Reads up to `into.size()` bytes at `position` of a file opened by

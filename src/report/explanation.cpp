@@ -48,6 +48,7 @@ const char* failureText(const platform::FileFailure& failure) {
   switch (failure.kind) {
     case platform::FileFailure::Kind::AccessDenied: return kAccessDenied;
     case platform::FileFailure::Kind::InUse: return kInUse;
+    case platform::FileFailure::Kind::DeviceName: return kDeviceName;
     case platform::FileFailure::Kind::Other: break;
   }
   return failure.message.c_str();

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <limits>
 
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/windows_view.h"
@@ -47,6 +48,11 @@ bool isExistingFile(const std::string& path) {
 }
 
 std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
+  // Neither Windows nor FS2002 can open such a file on a Wine disk.
+  if (isDeviceName(fileNameOf(path))) {
+    if (failure != nullptr && posix::isRegularFile(path)) *failure = FileFailure{FileFailure::Kind::DeviceName, {}};
+    return nullptr;
+  }
   // Only regular files are scanned, as on Windows where a folder fails to open.
   const int fd = posix::openRegularFile(path, O_RDONLY);
   if (fd < 0) {

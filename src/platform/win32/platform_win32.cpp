@@ -215,7 +215,18 @@ std::vector<std::string> opticalDrives(const SystemPaths&) {
 }
 
 std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
+  // Opening such a name reaches the device (a serial port may wait for ever),
+  // so it is never opened; the "*.bgl" search lists it as a file on the disk.
+  if (isDeviceName(fileNameOf(path))) {
+    if (failure != nullptr) *failure = FileFailure{FileFailure::Kind::DeviceName, {}};
+    return nullptr;
+  }
   const HANDLE handle = openShared(path);
+  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+    // A pipe or a character device holds no scenery: skipped, as a folder is.
+    CloseHandle(handle);
+    return nullptr;
+  }
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // A folder fails to open too; only a file that is there failed.
