@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,8 +68,10 @@ class Installation {
   fs::path backups() const { return install_.tools() / "Trawlex backups"; }
 
   ProgramRun run(const std::vector<std::string>& arguments, const std::vector<std::string>& launcher = {}) const {
-    return runProgram(program_, temp_.path(), Input::Closed, launcher,
-                      {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()}, arguments);
+    std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (temp_.path() / "home").string()};
+    // A build with sanitizers: LeakSanitizer cannot work in a process that strace traces.
+    if (!launcher.empty()) environment.emplace_back("ASAN_OPTIONS=detect_leaks=0");
+    return runProgram(program_, temp_.path(), Input::Closed, launcher, environment, arguments);
   }
   ProgramRun restore(const std::vector<std::string>& launcher = {}) const {
     return run({"--restore", place().string()}, launcher);
@@ -134,7 +137,22 @@ std::string cabinetBytes() {
   return readText(dir.path() / "FS2002.CAB");
 }
 
-// Every system call of a run, as (name, how many of that name so far).
+// True for a system call that touches no file: memory, signals, clocks,
+// identities. A kill there leaves the disk as a kill at the next call does,
+// so those calls are left out (a build with sanitizers makes thousands).
+bool touchesNoFile(const std::string& name) {
+  static const std::set<std::string> kNoFile = {
+      "mmap",          "munmap",         "mprotect",   "mremap",    "madvise",        "brk",
+      "rt_sigaction",  "rt_sigprocmask", "sigaltstack", "prlimit64", "getrlimit",      "setrlimit",
+      "set_tid_address", "set_robust_list", "rseq",    "arch_prctl", "getpid",         "gettid",
+      "getppid",       "getuid",         "geteuid",    "getgid",    "getegid",        "clock_gettime",
+      "sched_getaffinity", "sched_yield", "futex",     "getrandom", "personality",    "prctl",
+      "uname",         "sysinfo"};
+  return kNoFile.count(name) > 0;
+}
+
+// Every system call of a run that may touch a file, as (name, how many of
+// that name so far, counting all).
 std::vector<std::pair<std::string, int>> systemCalls(const Installation& installation, const fs::path& log) {
   const ProgramRun traced = installation.restore({kStrace.string(), "-qq", "-o", log.string()});
   EXPECT_EQ(traced.exitStatus, 0) << traced.output;
@@ -146,7 +164,9 @@ std::vector<std::pair<std::string, int>> systemCalls(const Installation& install
     const std::size_t end = trace.find('\n', line);
     if (paren == std::string::npos || paren > end || trace[line] == '+' || trace[line] == '-') continue;
     const std::string name = trace.substr(line, paren - line);
-    if (name != "execve") calls.emplace_back(name, ++seen[name]);
+    if (name == "execve") continue;
+    const int ordinal = ++seen[name];
+    if (!touchesNoFile(name)) calls.emplace_back(name, ordinal);
     if (end == std::string::npos) break;
   }
   return calls;
@@ -188,6 +208,10 @@ TEST(RestoreCrash, KilledAtEverySystemCallNothingIsLostAndTheNextRunCompletesOrU
 }
 
 TEST(RestoreCrash, AFullOrFailingDiskLeavesEveryFileWholeAndFailsTheRun) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the sanitizers' runtime makes writes of its own, which an injected error would hit first; "
+                  "the plain build runs this";
+#endif
   ASSERT_TRUE(fs::exists(kStrace)) << "strace is needed (scripts/install-deps installs it)";
   const std::string cabinet = cabinetBytes();
   const TempDir logs;
