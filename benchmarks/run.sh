@@ -12,7 +12,11 @@
 #      peak memory, against a Scenery.cfg of the simulator's own size;
 #   5. the section validation of files whose directory entries all point into
 #      one block (as many entries as records), 25 KB to 10 MB: time per MB,
-#      against the literal record walk (a walk per entry) where it ends soon.
+#      against the literal record walk (a walk per entry) where it ends soon;
+#   6. the x86_64 trawlex.exe under 64-bit Wine scanning the installation of 3
+#      against a Windows floor program on the same folder (FindFirstFileA, then
+#      per file CreateFileA, one ReadFile of 64 KiB, every byte of the stock
+#      files with a reference value, CloseHandle; nothing computed).
 #   the search for originals over that installation as a folder, and over a
 #   cabinet of its 200 MiB of stock files (stored and MSZIP), against reading
 #   the same bytes.
@@ -124,3 +128,23 @@ for size in 25000 100000 1000000 10000000; do
   fi
   echo "$line"
 done
+
+echo "== 6. trawlex.exe under 64-bit Wine against the Windows floor, on the installation of 3"
+wine_build=build/bench-win
+cmake -S . -B "$wine_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/x86_64-w64-mingw32-win32.cmake \
+      -DTRAWLEX_BUILD_TESTS=OFF >/dev/null
+cmake --build "$wine_build" --target trawlex windows_floor >/dev/null
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine_loader=/usr/lib/wine/wine64
+"$wine_loader" wineboot -i >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1  # one server for every run, started once, holding no output of ours
+cp "$wine_build/src/trawlex.exe" "$host/Tools/trawlex.exe"
+windows_host="Z:$(echo "$host" | tr / '\\')"
+floor_run() { "$wine_loader" "$wine_build/benchmarks/windows_floor.exe" "$windows_host"; }
+trawlex_run() { "$wine_loader" "$host/Tools/trawlex.exe" </dev/null || true; }  # 1: it finds bad files
+floor_run >/dev/null; trawlex_run >/dev/null  # warm the page cache and Wine
+floor_time=$(best floor_run)
+trawlex_time=$(best trawlex_run)
+printf '%-24s %8.3f s\n' "Windows floor" "$floor_time"
+printf '%-24s %8.3f s   %5.2f x floor\n' "trawlex.exe" "$trawlex_time" "$(echo "$trawlex_time / $floor_time" | bc -l)"
+wineserver -k || true

@@ -39,6 +39,13 @@ FileFailure fileFailureOf(DWORD error) {
   return {kind, systemMessage(error)};
 }
 
+bool isAscii(const char* name) {
+  for (; *name != '\0'; ++name) {
+    if (static_cast<unsigned char>(*name) >= 0x80) return false;
+  }
+  return true;
+}
+
 bool isFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -174,10 +181,12 @@ FolderListing findBglFiles(const std::string& folder) {
   do {
     // A long name with characters the ANSI code page lacks comes with '?' or
     // a look-alike letter in their place and names no file; its 8.3 short
-    // name does.
+    // name does. No file name holds '?'; only a name beyond ASCII can hold a
+    // look-alike, so only such a name costs a look at the disk.
     const bool hasShortName = found.cAlternateFileName[0] != '\0';
-    const bool unreadable = std::strchr(found.cFileName, '?') != nullptr || !pathExists(folder + found.cFileName);
-    listing.names.emplace_back(hasShortName && unreadable ? found.cAlternateFileName : found.cFileName);
+    const bool unreadable = hasShortName && (std::strchr(found.cFileName, '?') != nullptr ||
+                                             (!isAscii(found.cFileName) && !pathExists(folder + found.cFileName)));
+    listing.names.emplace_back(unreadable ? found.cAlternateFileName : found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return listing;
