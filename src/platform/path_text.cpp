@@ -1,6 +1,7 @@
 #include "platform/path_text.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -28,8 +29,10 @@ bool isDeviceName(std::string_view fileName) {
   // The name before its first dot, without the blanks Windows drops there.
   std::string_view base = fileName.substr(0, fileName.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-  for (const std::string_view device : {"con", "prn", "aux", "nul", "conin$", "conout$"}) {
-    if (sameAsciiFolded(base, device)) return true;
+  constexpr std::string_view kDevices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+  if (std::any_of(std::begin(kDevices), std::end(kDevices),
+                  [base](std::string_view device) { return sameAsciiFolded(base, device); })) {
+    return true;
   }
   const bool numbered = base.size() == 4 && base[3] >= '1' && base[3] <= '9';
   return numbered && (sameAsciiFolded(base.substr(0, 3), "com") || sameAsciiFolded(base.substr(0, 3), "lpt"));
