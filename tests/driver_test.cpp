@@ -172,11 +172,13 @@ TEST(AreaWalk, RelativeLocalValueIsAppendedToTheHostFolder) {
   EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H|Tools|.."), "C"), native("H|Tools|..|C|scenery|"));
   // One leading backslash and no drive: inside the host folder, as on Windows.
   EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), "\\Addon"), native("H||Addon|scenery|"));
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), "/Addon"), native("H|/Addon|scenery|"));
 }
 
 TEST(AreaWalk, AbsoluteLocalValueIsScannedWhereItPoints) {
-  const std::string absolute = platform::pathSeparator() == '/' ? "/srv/addon" : "C:\\Addon";
-  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), absolute), absolute + native("|scenery|"));
+  const bool posix = platform::pathSeparator() == '/';
+  EXPECT_EQ(driver::sceneryFolderPath(kNoPrefix, native("H"), "Z:\\srv\\addon"),
+            (posix ? "/srv/addon" : "Z:\\srv\\addon") + native("|scenery|"));
 }
 
 TEST(AreaWalk, FolderPathsOverTheLimitAreRefused) {

@@ -57,7 +57,8 @@ std::string driveC() { return fs::canonical(kPrefix / "drive_c").string(); }
 std::string asLinuxPaths(const std::string& ansiText) {
   std::string text = platform::utf8FromAnsi(ansiText);
   for (const auto& [drive, folder] :
-       {std::pair<std::string, std::string>{"Z:\\", "/"}, {"C:\\", driveC() + "/"}, {"c:\\", driveC() + "/"}}) {
+       {std::pair<std::string, std::string>{"\\\\?\\Z:\\", "/"}, {"\\\\.\\Z:\\", "/"}, {"Z:\\", "/"},
+        {"C:\\", driveC() + "/"}, {"c:\\", driveC() + "/"}}) {
     for (std::size_t at = text.find(drive); at != std::string::npos; at = text.find(drive, at)) {
       text.replace(at, drive.size(), folder);
       const std::size_t end = std::min(text.find("  (", at), text.find('\r', at));
@@ -473,6 +474,51 @@ TEST(Parity, LeadingBackslashStaysInsideTheHostFolder) {
               scene.install.config({{areaSection(1), "\\Addon"}}).file("Addon/scenery/a.bgl", faultyFacilityFile());
             }),
             1U);
+}
+
+// Folder texts as Windows reads them: "." and ".." taken out as text (so a
+// missing folder or a file before ".." is no obstacle), never above a drive's
+// root; runs of separators one; a name's last dot dropped; a text that begins
+// with one separator read in the host folder; the system's namespace
+// prefixes; a network share, which no server answers.
+TEST(Parity, FolderTextsAreReadAsWindowsReadsThem) {
+  const std::vector<std::string> reached = {"Addon\\NoSuch\\..\\R1", "Addon\\readme.txt\\..\\R2", "Addon\\.\\R3\\.",
+                                            "Addon\\\\R4", "Addon/R5", "/Addon/R6", "Addon\\R7.", "Addon\\Link\\..\\R8",
+                                            "Addon\\R9.\\", ".\\Addon\\x\\..\\..\\Addon\\R10"};
+  const std::size_t records = expectParity([&reached](Scene& scene) {
+    std::vector<AreaEntry> areas;
+    for (std::size_t i = 0; i < reached.size(); ++i) {
+      areas.push_back({areaSection(static_cast<unsigned>(i) + 1), reached[i]});
+      scene.install.file("Addon/R" + std::to_string(i + 1) + "/scenery/r" + std::to_string(i + 1) + ".bgl",
+                         faultyFacilityFile());
+    }
+    const std::string host = scene.windowsHost;
+    areas.push_back({areaSection(20), "\\\\?\\" + host + "\\Addon\\P1"});
+    areas.push_back({areaSection(21), "\\\\.\\" + host + "\\Addon\\x\\..\\P2"});
+    areas.push_back({areaSection(23), "\\\\server\\share\\Addon\\R1"});
+    for (const char* name : {"P1", "P2"}) {
+      scene.install.file(std::string("Addon/") + name + "/scenery/" + name + ".bgl", faultyFacilityFile());
+    }
+    scene.install.config(areas).file("Addon/readme.txt", Bytes{'x'});
+    fs::create_directory_symlink("/tmp", scene.install.host() / "Addon" / "Link");
+  });
+  EXPECT_EQ(records, 12U);
+}
+
+// ".." stops at a drive's root: on drive C of the prefix, far from the Linux
+// root. The Linux program shows the path without the ".." that Windows
+// stops, so only the verdicts are compared.
+TEST(Parity, ParentsStopAtTheDrivesRoot) {
+  Scene scene(Drive::C);
+  const std::string host = scene.windowsHost;
+  scene.install.config({{areaSection(1), host.substr(0, 3) + "..\\..\\" + host.substr(3) + "\\Addon\\P3"}})
+      .file("Addon/P3/scenery/p3.bgl", faultyFacilityFile());
+  const auto [linux, windows] = scene.runBoth();
+  EXPECT_EQ(linux.exitStatus, 1);
+  EXPECT_EQ(windows.exitStatus, 1);
+  for (const Outcome* outcome : {&linux, &windows}) {
+    EXPECT_NE(outcome->listing.find("/Addon/P3/scenery/p3.bgl  (Add-on file)"), std::string::npos) << outcome->listing;
+  }
 }
 
 // A missing Scenery.cfg, or one that is no regular file: both programs say

@@ -183,8 +183,15 @@ TEST(PosixPlatform, FolderTextsOfTheInstallation) {
   };
   check("Scenery\\World", Kind::Relative, "Scenery/World");
   check("\\Addon", Kind::Relative, "/Addon");
-  check("\\\\server\\share", Kind::Relative, "//server/share");
-  check("/srv/addon", Kind::Absolute, "/srv/addon");
+  check("/srv/addon", Kind::Relative, "/srv/addon");
+  check("//server/share", Kind::Relative, "//server/share");
+  check("\\\\server\\share", Kind::Unreachable, "\\\\server\\share");
+  check("\\\\?\\C:\\Addon", Kind::Absolute, driveC + "/Addon");
+  check("\\\\.\\Z:\\srv", Kind::Absolute, "/srv");
+  check("\\\\.\\pipe\\x", Kind::Unreachable, "\\\\.\\pipe\\x");
+  // ".." stops at the drive's root; below it, it stays to be read with the rest.
+  check("C:\\..\\..\\Addon", Kind::Absolute, driveC + "/Addon");
+  check("C:\\a\\..\\..\\b", Kind::Absolute, driveC + "/a/../b");
   check("C:\\Program Files\\FS2002", Kind::Absolute, driveC + "/Program Files/FS2002");
   check("c:/Addon\\\\x\\", Kind::Absolute, driveC + "/Addon/x/");
   check("C:\\", Kind::Absolute, driveC);
@@ -193,6 +200,7 @@ TEST(PosixPlatform, FolderTextsOfTheInstallation) {
   check("D:\\Addon", Kind::Unreachable, "");
   check("C:Addon", Kind::Relative, "C:Addon");
   EXPECT_EQ(platform::folderText({}, "C:\\Addon").kind, Kind::Unreachable);
+  EXPECT_EQ(platform::folderText({}, "Z:\\srv").path, "/srv");
 }
 
 // The prefix a program at `ownFolder` finds with the given variables.

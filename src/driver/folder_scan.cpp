@@ -48,7 +48,7 @@ ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResu
     if (!fullPath) continue;
     // Each entry is opened under its own name, so every file is checked once.
     std::optional<platform::FileFailure> failure;
-    const platform::FileHandle file{platform::openForReading(listing.folder + foundName, &failure)};
+    const platform::FileHandle file{platform::openForReading(listing.entriesFolder + foundName, &failure)};
     if (failure) results.unread.push_back({*fullPath, *failure});
     if (!file) continue;
     const checks::FileVerdict verdict = checker.check(file.get(), name);

@@ -46,8 +46,8 @@ std::string currentFolder();
 // system, found once per run from the program's own folder. What it holds is
 // each implementation's own: on Windows nothing, the texts are the paths;
 // elsewhere the Wine prefix that drive letters and the registry lead through.
-// An empty one (nullptr) leads nowhere but where the texts say: no drive
-// letter leads anywhere and there is no registry.
+// An empty one (nullptr) leads nowhere but where the texts say: only drive
+// Z: leads anywhere (to the root, as in a new Wine prefix) and there is no registry.
 struct PathMap;
 using SystemPaths = std::shared_ptr<const PathMap>;
 SystemPaths systemPaths(const std::string& ownFolder);
@@ -92,7 +92,9 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
 
 // The entries of one folder that the Windows search for "*.bgl" reports.
 struct FolderListing {
-  std::string folder;               // the folder's path as spelled on disk
+  std::string folder;               // the folder's path as shown: spelled on disk, or as built when Windows
+                                    // would read it otherwise ("..", doubled separators, trailing dots)
+  std::string entriesFolder;        // the folder's path to open its entries by
   std::vector<std::string> names;   // entry names as found, in the search's order
   std::optional<FileFailure> failure;  // set when the folder is there but could not be listed
 };
@@ -185,9 +187,9 @@ bool setReadOnly(const std::string& path, bool readOnly);
 // rest is looked up later, by the calls that take the path.
 struct FolderText {
   enum class Kind {
-    Relative,     // to be appended to the host folder
-    Absolute,     // a path of its own
-    Unreachable,  // a drive no folder of this system stands for
+    Relative,     // to be appended to the host folder, even when it begins with a separator
+    Absolute,     // a path of its own: a drive path, or one in the system's namespace ("\\.\C:\x")
+    Unreachable,  // a drive no folder of this system stands for, or a network share
   };
   Kind kind;
   std::string path;

@@ -47,7 +47,8 @@ bool isExistingFile(const std::string& path) {
   return !path.empty() && posix::targetExists(path) && !posix::isFolder(path);
 }
 
-std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
+std::FILE* openForReading(const std::string& builtPath, std::optional<FileFailure>* failure) {
+  const std::string path = posix::systemPath(builtPath);
   // Neither Windows nor FS2002 can open such a file on a Wine disk.
   if (isDeviceName(fileNameOf(path))) {
     if (failure != nullptr && posix::isRegularFile(path)) *failure = FileFailure{FileFailure::Kind::DeviceName, {}};

@@ -12,6 +12,7 @@
 #include "platform/posix/posix_files.h"
 #include "platform/posix/wine_prefix.h"
 #include "platform/text_encoding.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 
@@ -56,6 +57,28 @@ std::string view32Key(std::string_view key) {
 // Wine names files: ANSI turned into UTF-8, UTF-8 kept.
 std::string systemText(const std::string& text) { return isUtf8(text) ? text : utf8FromAnsi(text); }
 
+// A drive path without the ".." components that would lead above the
+// drive's root, where Windows stops them.
+std::string withoutParentsAboveRoot(std::string_view drivePath) {
+  std::string kept(drivePath.substr(0, 3));
+  std::size_t depth = 0;
+  for (std::size_t start = 3; start <= drivePath.size();) {
+    std::size_t end = start;
+    while (end < drivePath.size() && drivePath[end] != '\\' && drivePath[end] != '/') ++end;
+    const std::string_view component = drivePath.substr(start, end - start);
+    const std::string_view withSeparator = drivePath.substr(start, std::min(end + 1, drivePath.size()) - start);
+    start = end + 1;
+    if (component == ".." && depth == 0) continue;
+    if (component == "..") {
+      --depth;
+    } else if (!component.empty() && component != ".") {
+      ++depth;
+    }
+    kept.append(withSeparator);
+  }
+  return kept;
+}
+
 const std::string& winePrefixOf(const SystemPaths& paths) {
   static const std::string kNone;
   return paths ? paths->winePrefix : kNone;
@@ -67,7 +90,12 @@ SystemPaths posix::pathsThroughPrefix(std::string prefix) {
   return std::make_shared<const PathMap>(PathMap{std::move(prefix)});
 }
 
-std::string posix::spellingOnDisk(const std::string& path) {
+std::string posix::systemPath(const std::string& path) {
+  return !path.empty() && path.front() == '/' ? collapsedPath(path, 1, '/') : path;
+}
+
+std::string posix::spellingOnDisk(const std::string& builtPath) {
+  const std::string path = systemPath(builtPath);
   if (path.empty() || entryExists(path)) return path;
   std::string resolved;
   std::size_t start = 0;
@@ -78,6 +106,27 @@ std::string posix::spellingOnDisk(const std::string& path) {
     start = slash + 1;
   }
   return resolved;
+}
+
+posix::PathOnDisk posix::pathOnDisk(const std::string& builtPath) {
+  std::string real = spellingOnDisk(builtPath);
+  if (systemPath(builtPath) == builtPath) return {real, std::move(real)};
+  std::string shown;
+  for (std::size_t start = 0; start <= builtPath.size();) {
+    const std::size_t end = std::min(builtPath.find('/', start), builtPath.size());
+    const std::string name = builtPath.substr(start, end - start);
+    std::string spelled = name;
+    if (!name.empty() && name != "." && name != "..") {
+      // The last name of the path up to here, as Windows reads it and as it is on disk.
+      const std::string upToHere = spellingOnDisk(builtPath.substr(0, end));
+      const std::string onDisk = upToHere.substr(upToHere.rfind('/') + 1);
+      if (sameAsciiFolded(onDisk, name)) spelled = onDisk;
+    }
+    shown += spelled;
+    if (end < builtPath.size()) shown += '/';
+    start = end + 1;
+  }
+  return {std::move(shown), std::move(real)};
 }
 
 SystemPaths systemPaths(const std::string& ownFolder) {
@@ -125,23 +174,25 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
 }
 
 FolderListing findBglFiles(const std::string& folder) {
-  FolderListing listing{posix::spellingOnDisk(folder), {}, std::nullopt};
+  posix::PathOnDisk onDisk = posix::pathOnDisk(folder);
+  FolderListing listing{std::move(onDisk.shown), std::move(onDisk.real), {}, std::nullopt};
   int error = 0;
-  for (std::string& name : posix::folderEntries(listing.folder, &error)) {
+  for (std::string& name : posix::folderEntries(listing.entriesFolder, &error)) {
     if (matchesBglSearch(name)) listing.names.push_back(std::move(name));
   }
   std::sort(listing.names.begin(), listing.names.end(), listedBefore);
   // A refused listing is a failure even where the refusal hides whether the
   // folder is there; any other error only for a folder that is there.
   const bool refused = error == EACCES || error == EPERM;
-  if (error != 0 && (refused || posix::isFolder(listing.folder))) listing.failure = posix::fileFailureOf(error);
+  if (error != 0 && (refused || posix::isFolder(listing.entriesFolder))) listing.failure = posix::fileFailureOf(error);
   return listing;
 }
 
 FolderContents listFolder(const std::string& folder) {
-  FolderContents contents{posix::spellingOnDisk(folder), {}, {}};
-  for (std::string& name : posix::folderEntries(contents.folder)) {
-    const std::string path = contents.folder + name;
+  const posix::PathOnDisk onDisk = posix::pathOnDisk(folder);
+  FolderContents contents{onDisk.shown, {}, {}};
+  for (std::string& name : posix::folderEntries(onDisk.real)) {
+    const std::string path = onDisk.real + name;
     if (posix::isRegularFile(path)) {
       contents.files.push_back(std::move(name));
     } else if (posix::isFolder(path) && !posix::isLink(path)) {
@@ -170,16 +221,24 @@ std::vector<std::string> opticalDrives(const SystemPaths& paths) {
 }
 
 FolderText folderText(const SystemPaths& paths, std::string_view windowsText) {
-  std::string path(windowsText);
-  if (isDrivePath(windowsText)) {
-    path = wine::drivePathOnDisk(winePrefixOf(paths), windowsText);
+  // The Windows program reads every text but a drive path or one that begins
+  // with two backslashes inside the host folder, even one that begins with a
+  // separator.
+  if (!isDrivePath(windowsText) && windowsText.substr(0, 2) != "\\\\") {
+    std::string path(windowsText);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return {FolderText::Kind::Relative, path};
+  }
+  const WindowsPathStart start = windowsPathStart(windowsText);
+  if (start.kind == WindowsPathKind::DriveAbsolute) {
+    const std::string path = wine::drivePathOnDisk(winePrefixOf(paths), withoutParentsAboveRoot(windowsText));
     return {path.empty() ? FolderText::Kind::Unreachable : FolderText::Kind::Absolute, path};
   }
-  // Only a text that begins with '/' is a path of this system's own; one
-  // that begins with a backslash stays inside the host folder, as on Windows.
-  const bool absolute = !path.empty() && path.front() == '/';
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return {absolute ? FolderText::Kind::Absolute : FolderText::Kind::Relative, path};
+  // "\\.\C:\x" and "\\?\C:\x" name drive C's folder x; nothing else
+  // there is a folder, and no network server is reachable.
+  const std::string_view rest = windowsText.substr(start.rootLength);
+  if (start.kind == WindowsPathKind::Device && isDrivePath(rest)) return folderText(paths, rest);
+  return {FolderText::Kind::Unreachable, std::string(windowsText)};
 }
 
 }  // namespace platform

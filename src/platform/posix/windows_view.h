@@ -23,9 +23,22 @@ namespace posix {
 // System paths that lead through the Wine prefix at `prefix`.
 SystemPaths pathsThroughPrefix(std::string prefix);
 
-// `path` with each component spelled as on disk; separators kept as given.
-// A component that matches nothing stays as it is.
+// An absolute `path` as Windows reads a path before it looks it up: runs of
+// separators made one, "." and ".." taken out as text (never above the
+// root), and the dots and blanks Win32 drops from the ends of names dropped.
+// A relative path stays as it is.
+std::string systemPath(const std::string& path);
+
+// `path` read as systemPath reads it, each component spelled as on disk. A
+// component that matches nothing stays as it is.
 std::string spellingOnDisk(const std::string& path);
+
+// A path the run built, as it shows it and as the system opens it.
+struct PathOnDisk {
+  std::string shown;  // as built, each name that Windows reads as written spelled as on disk
+  std::string real;   // spellingOnDisk's
+};
+PathOnDisk pathOnDisk(const std::string& builtPath);
 
 }  // namespace posix
 

@@ -136,8 +136,11 @@ std::string findPrefix(const std::string& ownFolder, const char* winePrefixVaria
 }
 
 std::string drivePathOnDisk(const std::string& prefix, std::string_view text) {
-  if (prefix.empty() || !isDrivePath(text)) return {};
-  const std::string target = resolvedPath(prefix + "/dosdevices/" + foldAscii(text[0]) + ":");
+  if (!isDrivePath(text)) return {};
+  // Without a prefix, drive Z: stands for the root, as in every new prefix.
+  const char letter = foldAscii(text[0]);
+  const std::string target = prefix.empty() ? std::string(letter == 'z' ? "/" : "")
+                                            : resolvedPath(prefix + "/dosdevices/" + letter + ":");
   if (target.empty()) return {};
   std::string path = target;
   if (path.back() != '/') path.push_back('/');

@@ -19,7 +19,8 @@ std::string findPrefix(const std::string& ownFolder, const char* winePrefixVaria
 // The folder drive path `text` names inside `prefix`: the target of the
 // prefix's dosdevices entry for the letter (lower case, symlinks resolved),
 // then the rest with each backslash turned into a slash, never a doubled
-// slash. Empty text when there is no prefix or no entry for that letter.
+// slash. Without a prefix only drive Z: leads anywhere: to the root, as in
+// every new prefix. Empty text when the letter leads nowhere.
 std::string drivePathOnDisk(const std::string& prefix, std::string_view text);
 
 // True when a system.reg text is that of a 64-bit prefix ("#arch=win64").

@@ -164,7 +164,7 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
 }
 
 FolderListing findBglFiles(const std::string& folder) {
-  FolderListing listing{folder, {}, std::nullopt};
+  FolderListing listing{folder, folder, {}, std::nullopt};
   WIN32_FIND_DATAA found;
   const std::string pattern = folder + "*.bgl";
   const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
