@@ -95,7 +95,7 @@ std::string posix::systemPath(const std::string& path) {
 }
 
 std::string posix::spellingOnDisk(const std::string& builtPath) {
-  const std::string path = systemPath(builtPath);
+  std::string path = systemPath(builtPath);
   if (path.empty() || entryExists(path)) return path;
   std::string resolved;
   std::size_t start = 0;
