@@ -101,7 +101,7 @@ int floor(const std::string& host) {
   if (!locals) return 2;
   for (const std::string& local : *locals) {
     if (local.empty()) continue;
-    const platform::FolderListing listing = platform::findBglFiles(*driver::sceneryFolderPath({}, host, local));
+    const platform::FolderListing listing = platform::findBglFiles({}, *driver::sceneryFolderPath({}, host, local));
     for (const std::string& name : listing.names) {
       std::FILE* file = platform::openForReading(listing.folder + name);
       if (file == nullptr) continue;
@@ -127,7 +127,7 @@ int scan(const std::string& host, const std::string& kernelName) {
   driver::FileChecker checker(kernel->update);
   driver::ScanResults results;
   const Measure measure;
-  const auto locals = driver::areaLocalValues(driver::sceneryConfigPath(host));
+  const auto locals = driver::areaLocalValues({}, driver::sceneryConfigPath(host));
   if (!locals) return 2;
   driver::scanSceneryAreas(request, *locals, checker, console, results);
   return results.counters.allFiles == 0 ? 1 : 0;
@@ -171,7 +171,7 @@ int shared(std::size_t bytes, const std::string& walk) {
 
 // Every file under `folder` that the "*.bgl" search reports, as the search for originals walks it.
 void everyCandidate(const std::string& folder, std::vector<std::string>& paths) {
-  const platform::FolderListing listing = platform::findBglFiles(folder);
+  const platform::FolderListing listing = platform::findBglFiles({}, folder);
   for (const std::string& name : listing.names) paths.push_back(listing.folder + name);
   for (const std::string& sub : platform::listFolder(folder).folders) everyCandidate(folder + sub + "/", paths);
 }
@@ -195,7 +195,7 @@ int originalsSearch(const std::string& place) {
   checks::BadFileLists lists;
   const std::string badName(checks::StockChecksums[0].name);
   lists.checksumErrorList.prepend({"/no such folder/" + badName, true, checks::ChecksumComparison{0, 0}});
-  originals::OriginalSearch search(checks::selectedCrc32Kernel().update, nullptr);
+  originals::OriginalSearch search({}, checks::selectedCrc32Kernel().update, nullptr);
   const Measure measure;
   const std::vector<report::OriginalFinding> findings = search.find(lists, {{place}, false});
   return findings.size() == 1 && !findings[0].original ? 0 : 1;

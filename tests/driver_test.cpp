@@ -48,7 +48,7 @@ struct FakeSystem {
                        asked.push_back(path);
                        return existing.count(path) > 0;
                      },
-                     [this] { return current; }, '\\'};
+                     [this] { return current; }, '\\', {}};
   }
   std::string locate() { return driver::locateHostFolder(probe()); }
 };
@@ -226,7 +226,7 @@ TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
                          "[Area.000]\r\n[Area.400]\r\n[Area.1x]\r\n[Areas.005]\r\n");  // 12-15
   const std::vector<report::AreaSummary> areas = {
       {1, "/fs/A/scenery/", true, 1, 0}, {2, "/fs/a/scenery/", true, 1, 0}, {3, "/fs/none/", false, 0, 0}};
-  const report::ConfigSurvey survey = driver::surveyConfig(path, areas);
+  const report::ConfigSurvey survey = driver::surveyConfig({}, path, areas);
   EXPECT_EQ(survey.configPath, path);
   ASSERT_EQ(survey.notes.size(), 6U);
   const auto expectNote = [&survey](std::size_t i, Kind kind, std::size_t line, const std::string& section) {
@@ -248,7 +248,7 @@ TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
   std::string many;
   for (int i = 1; i <= 350; ++i) many += "[Area.0" + std::to_string(1000 + i).substr(1) + "]\nLocal=x\n";
   testsupport::writeText(path, many);
-  const report::ConfigSurvey capped = driver::surveyConfig(path, {});
+  const report::ConfigSurvey capped = driver::surveyConfig({}, path, {});
   EXPECT_EQ(capped.notes.size(), driver::kMaxConfigNotes);
   EXPECT_EQ(capped.notShown, 50U);
   EXPECT_EQ(capped.notes.back().line, 2 * driver::kMaxConfigNotes - 1);

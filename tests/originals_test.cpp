@@ -29,7 +29,7 @@ TEST(OriginalSearch, ProgressShowsAtEveryTenthFileAndAtLeastOnceASecond) {
   report::TextOut console(captured, false);
   // Each reading of the clock is 0.3 s later than the one before.
   auto now = std::chrono::steady_clock::time_point{};
-  originals::OriginalSearch search(checks::selectedCrc32Kernel().update, &console, [&now] { return now += 300ms; });
+  originals::OriginalSearch search({}, checks::selectedCrc32Kernel().update, &console, [&now] { return now += 300ms; });
   checks::BadFileLists lists;
   lists.checksumErrorList.prepend({(dir.path() / "none" / "geopol07.bgl").string(), true, checks::ChecksumComparison{}});
   const auto findings = search.find(lists, {{(dir.path() / "place").string()}, false});

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -518,6 +519,51 @@ TEST(Parity, ParentsStopAtTheDrivesRoot) {
   EXPECT_EQ(windows.exitStatus, 1);
   for (const Outcome* outcome : {&linux, &windows}) {
     EXPECT_NE(outcome->listing.find("/Addon/P3/scenery/p3.bgl  (Add-on file)"), std::string::npos) << outcome->listing;
+  }
+}
+
+// A Local value of `length` characters that begins with `tag`, its folders
+// at most 100 characters long, each filled with `fill`.
+std::string longLocal(const std::string& tag, std::size_t length, char fill) {
+  std::string local = tag;
+  while (local.size() < length) {
+    if (length - local.size() == 1) {
+      local += fill;
+      break;
+    }
+    local += '\\';
+    local += std::string(std::min<std::size_t>(length - local.size(), 100), fill);
+  }
+  return local;
+}
+
+// The path limit is measured on a path's Windows form, as the Windows program
+// holds it: the drive letter in place of the drive's folder (on drive C of
+// the prefix 30-odd characters shorter than the Linux path, on Z: two longer)
+// and one character per ANSI character (an accented letter is two bytes in a
+// Linux name). Files whose Windows paths are 255 and 259 characters long are
+// checked, 260 and 261 are not.
+TEST(Parity, PathLimitsAreMeasuredInTheWindowsForm) {
+  for (const Drive drive : {Drive::C, Drive::Z}) {
+    for (const char fill : {'x', '\xe9'}) {
+      const std::size_t records = expectParity(
+          [&](Scene& scene) {
+            // The programs' host folder: the Tools folder's parent, as built ("...\Tools\..").
+            const std::size_t host = windowsPath(fs::canonical(scene.install.tools()), drive).size() + 3;
+            const std::size_t fixed = host + std::string("\\").size() + std::string("\\scenery\\f.bgl").size();
+            std::vector<AreaEntry> areas;
+            for (const std::size_t length : {255U, 259U, 260U, 261U}) {
+              const std::string local = longLocal("L" + std::to_string(length), length - fixed, fill);
+              areas.push_back({areaSection(static_cast<unsigned>(areas.size()) + 1), local});
+              std::string onDisk = platform::utf8FromAnsi(local);
+              std::replace(onDisk.begin(), onDisk.end(), '\\', '/');
+              scene.install.file(onDisk + "/scenery/f.bgl", faultyFacilityFile());
+            }
+            scene.install.config(areas);
+          },
+          drive);
+      EXPECT_EQ(records, 2U) << (drive == Drive::C ? "C: " : "Z: ") << fill;
+    }
   }
 }
 

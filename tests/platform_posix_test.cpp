@@ -25,7 +25,7 @@ TEST(PosixPlatform, DirectorySearchTakesBglNamesInUpperCaseOrder) {
     writeText(dir.path() / name, "x");
   }
   fs::create_directory(dir.path() / "d.bgl");
-  const auto listing = platform::findBglFiles(dir.path().string() + "/");
+  const auto listing = platform::findBglFiles({}, dir.path().string() + "/");
   EXPECT_EQ(listing.folder, dir.path().string() + "/");
   // '_' sorts after the upper-case letters and before the lower-case ones.
   EXPECT_EQ(listing.names, (std::vector<std::string>{"A.BGL", "a.bgl", "b.bgl", "c.BgL", "d.bgl", "Z.bgl", "_a.bgl"}));
@@ -38,13 +38,13 @@ TEST(PosixPlatform, DirectorySearchMatchesShortNamesLikeWindows) {
                            "z.bg", "nobgl", "q.abgl"}) {
     writeText(dir.path() / name, "x");
   }
-  EXPECT_EQ(platform::findBglFiles(dir.path().string() + "/").names,
+  EXPECT_EQ(platform::findBglFiles({}, dir.path().string() + "/").names,
             (std::vector<std::string>{"apt.bgl_off", "LongName.Bgl1", "old.bglold", "x.bglx", "y.bgl_"}));
 }
 
 TEST(PosixPlatform, MissingFolderHasNoEntries) {
   TempDir dir;
-  EXPECT_TRUE(platform::findBglFiles((dir.path() / "none" / "scenery").string() + "/").names.empty());
+  EXPECT_TRUE(platform::findBglFiles({}, (dir.path() / "none" / "scenery").string() + "/").names.empty());
 }
 
 TEST(PosixPlatform, NamesResolveWithoutRegardToCaseWhereTheExactSpellingIsMissing) {
@@ -53,7 +53,7 @@ TEST(PosixPlatform, NamesResolveWithoutRegardToCaseWhereTheExactSpellingIsMissin
   writeText(dir.path() / "FS2002" / "SCENERY.CFG", "[Area.001]\nLocal=Addon Scenery\n");
   fs::create_directories(dir.path() / "FS2002" / "SceneDB");
   const std::string host = dir.path().string() + "/FS2002";
-  const auto listing = platform::findBglFiles(host + "/addon scenery/scenery/");
+  const auto listing = platform::findBglFiles({}, host + "/addon scenery/scenery/");
   EXPECT_EQ(listing.folder, host + "/Addon Scenery/SCENERY/");
   EXPECT_EQ(listing.names, (std::vector<std::string>{"F.BGL"}));
   EXPECT_TRUE(platform::pathExists(host + "/SCENEDB"));
@@ -69,8 +69,8 @@ TEST(PosixPlatform, ExactSpellingWinsOverOtherCases) {
   TempDir dir;
   writeText(dir.path() / "scenery" / "one.bgl", "x");
   writeText(dir.path() / "SCENERY" / "two.bgl", "x");
-  EXPECT_EQ(platform::findBglFiles(dir.path().string() + "/SCENERY/").names, (std::vector<std::string>{"two.bgl"}));
-  EXPECT_EQ(platform::findBglFiles(dir.path().string() + "/scenery/").names, (std::vector<std::string>{"one.bgl"}));
+  EXPECT_EQ(platform::findBglFiles({}, dir.path().string() + "/SCENERY/").names, (std::vector<std::string>{"two.bgl"}));
+  EXPECT_EQ(platform::findBglFiles({}, dir.path().string() + "/scenery/").names, (std::vector<std::string>{"one.bgl"}));
 }
 
 TEST(PosixPlatform, OnlyRegularFilesOpen) {
@@ -89,8 +89,8 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
     EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;  // a FIFO must not block
     EXPECT_FALSE(failure) << name;
   }
-  EXPECT_FALSE(platform::findBglFiles((dir.path() / "none").string() + "/").failure);
-  EXPECT_FALSE(platform::findBglFiles((dir.path() / "file.bgl").string() + "/").failure);
+  EXPECT_FALSE(platform::findBglFiles({}, (dir.path() / "none").string() + "/").failure);
+  EXPECT_FALSE(platform::findBglFiles({}, (dir.path() / "file.bgl").string() + "/").failure);
 }
 
 TEST(PosixPlatform, ListingIsWrittenOnlyIntoARegularOrNewFile) {
@@ -201,6 +201,20 @@ TEST(PosixPlatform, FolderTextsOfTheInstallation) {
   check("C:Addon", Kind::Relative, "C:Addon");
   EXPECT_EQ(platform::folderText({}, "C:\\Addon").kind, Kind::Unreachable);
   EXPECT_EQ(platform::folderText({}, "Z:\\srv").path, "/srv");
+}
+
+TEST(PosixPlatform, PathsAreMeasuredInTheirWindowsForm) {
+  TempDir dir;
+  const PrefixBuilder prefix(dir.path() / "pfx", true);
+  const platform::SystemPaths paths = platform::posix::pathsThroughPrefix(prefix.folder().string());
+  const std::string driveC = fs::canonical(prefix.driveC()).string();
+  EXPECT_EQ(platform::windowsPathLength(paths, driveC + "/FS2002/a.bgl"), std::string("C:\\FS2002\\a.bgl").size());
+  EXPECT_EQ(platform::windowsPathLength(paths, driveC), std::string("C:\\").size());
+  // A folder whose name merely begins like drive C's is on Z:.
+  EXPECT_EQ(platform::windowsPathLength(paths, driveC + "x/a"), 2 + driveC.size() + 3);
+  EXPECT_EQ(platform::windowsPathLength(paths, "/srv/M\xc3\xbcnchen"), std::string("Z:\\srv\\M\xfcnchen").size());
+  EXPECT_EQ(platform::windowsPathLength({}, "/srv"), std::string("Z:\\srv").size());
+  EXPECT_EQ(platform::windowsPathLength({}, "a/b"), 3U);
 }
 
 // The prefix a program at `ownFolder` finds with the given variables.

@@ -45,13 +45,13 @@ TEST(FileNameText, FileNameFollowsTheLastSeparatorOfEitherKind) {
 
 TEST(FileNameText, JoinedPathsUpToTheLimitAndNoFurther) {
   const char s = platform::pathSeparator();
-  EXPECT_EQ(platform::joinPath({"H", "Scenery", ""}), std::string("H") + s + "Scenery" + s);
-  EXPECT_EQ(platform::joinPath({std::string("H") + s, "a"}), std::string("H") + s + s + "a");  // kept as given
+  EXPECT_EQ(platform::joinPath({}, {"H", "Scenery", ""}), std::string("H") + s + "Scenery" + s);
+  EXPECT_EQ(platform::joinPath({}, {std::string("H") + s, "a"}), std::string("H") + s + s + "a");  // kept as given
   const std::string folder(250, 'f');  // 250 + separator + 8 = 259
-  EXPECT_EQ(platform::joinPath({folder, "12345678"})->size(), 259U);
-  EXPECT_FALSE(platform::joinPath({folder, "123456789"}));
-  EXPECT_EQ(platform::pathInFolder(folder + s, "12345678")->size(), 259U);
-  EXPECT_FALSE(platform::pathInFolder(folder + s, "123456789"));
+  EXPECT_EQ(platform::joinPath({}, {folder, "12345678"})->size(), 259U);
+  EXPECT_FALSE(platform::joinPath({}, {folder, "123456789"}));
+  EXPECT_EQ(platform::pathInFolder({}, folder + s, "12345678")->size(), 259U);
+  EXPECT_FALSE(platform::pathInFolder({}, folder + s, "123456789"));
 }
 
 TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {

@@ -99,11 +99,11 @@ TEST(Win32Platform, DirectorySearchOrderAndFilter) {
   for (const char* name : {"b.bgl", "_a.bgl", "c.BgL", "Z.bgl", "x.bgl.bak", "notes.txt"}) {
     writeText(dir.path() / name, "x");
   }
-  const auto listing = platform::findBglFiles(dir.path().string() + "\\");
+  const auto listing = platform::findBglFiles({}, dir.path().string() + "\\");
   EXPECT_EQ(listing.folder, dir.path().string() + "\\");
   // The same order as the POSIX build's: letters folded to upper case.
   EXPECT_EQ(listing.names, (std::vector<std::string>{"b.bgl", "c.BgL", "Z.bgl", "_a.bgl"}));
-  EXPECT_TRUE(platform::findBglFiles(dir.path().string() + "\\none\\").names.empty());
+  EXPECT_TRUE(platform::findBglFiles({}, dir.path().string() + "\\none\\").names.empty());
 }
 
 TEST(Win32Platform, ExistenceProfileAndFiles) {
@@ -123,7 +123,7 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
     EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;
     EXPECT_FALSE(failure) << name;
   }
-  EXPECT_FALSE(platform::findBglFiles(dir.path().string() + "\\none\\").failure);
+  EXPECT_FALSE(platform::findBglFiles({}, dir.path().string() + "\\none\\").failure);
   std::FILE* file = platform::openForReading((dir.path() / "Scenery.cfg").string());
   ASSERT_NE(file, nullptr);
   // A file held open without sharing is one that failed, in use by another program.

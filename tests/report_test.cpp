@@ -53,7 +53,7 @@ TEST(TextOut, FormatsLikePrintf) {
 
 class Listing : public ::testing::Test {
  protected:
-  report::ListingOutcome write() { return report::writeListing(listingPath().string(), {lists, unread}, console.out()); }
+  report::ListingOutcome write() { return report::writeListing({}, listingPath().string(), {lists, unread}, console.out()); }
   fs::path listingPath() const { return dir.path() / "FileList.txt"; }
   std::string listing() const { return readText(listingPath()); }
 
@@ -148,14 +148,14 @@ TEST_F(Listing, UnreadFilesAndFoldersCloseTheListingAndAreWarnedOf) {
 
 TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "needs /dev/full";
-  const auto outcome = report::writeListing("/dev/full", {lists, unread}, console.out());
+  const auto outcome = report::writeListing({}, "/dev/full", {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file /dev/full\r\n") + expected::kVerdictClean);
 }
 
 TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
   lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
-  const auto outcome = report::writeListing("", {lists, unread}, console.out());
+  const auto outcome = report::writeListing({}, "", {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") +
                                 expected::kVerdictBadFirstLine + expected::kListingHere + expected::kHeading +
@@ -165,7 +165,7 @@ TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
 
 TEST_F(Listing, OverlongListingPathIsRefusedNotCut) {
   const std::string longPath = (dir.path() / std::string(300, 'l')).string();
-  const auto outcome = report::writeListing(longPath, {lists, unread}, console.out());
+  const auto outcome = report::writeListing({}, longPath, {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), "ERROR: Can't create listing file " + longPath + "\r\n" + expected::kVerdictClean);
   EXPECT_TRUE(fs::is_empty(dir.path()));

@@ -22,8 +22,8 @@ std::optional<std::string> sceneryFolderPath(const platform::SystemPaths& paths,
   const platform::FolderText local = platform::folderText(paths, localValue);
   if (local.kind == Kind::Unreachable) return std::nullopt;
   // Add-on areas registered outside the simulator's folder are scanned where they are.
-  if (local.kind == Kind::Absolute) return platform::joinPath({local.path, kSceneryFolder, ""});
-  return platform::joinPath({hostFolder, local.path, kSceneryFolder, ""});
+  if (local.kind == Kind::Absolute) return platform::joinPath(paths, {local.path, kSceneryFolder, ""});
+  return platform::joinPath(paths, {hostFolder, local.path, kSceneryFolder, ""});
 }
 
 std::string areaSectionName(unsigned area) { return report::formatText(kAreaSection, area); }
@@ -50,7 +50,7 @@ report::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, re
   const auto folder = sceneryFolderPath(request.paths, request.hostFolder, local);
   report::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
   if (!folder) return area;
-  const ScanCounters own = scanFolder(checker, console, results, *folder);
+  const ScanCounters own = scanFolder(request.paths, checker, console, results, *folder);
   area.allFiles = own.allFiles;
   area.facilityFiles = own.facilityFiles;
   // Only the explanation asks, so a plain run makes no extra system call.
@@ -64,9 +64,10 @@ std::string sceneryConfigPath(const std::string& hostFolder) {
   return hostFolder + platform::pathSeparator() + kSceneryConfigName;
 }
 
-std::optional<std::vector<std::string>> areaLocalValues(const std::string& configPath) {
+std::optional<std::vector<std::string>> areaLocalValues(const platform::SystemPaths& paths,
+                                                        const std::string& configPath) {
   // A path too long to open is a configuration that cannot be read.
-  if (!platform::fitsPathLimit(configPath)) return std::nullopt;
+  if (!platform::fitsPathLimit(paths, configPath)) return std::nullopt;
   return platform::profileValues(configPath, areaSectionNames(), kLocalKey);
 }
 

@@ -24,7 +24,8 @@ std::string sceneryConfigPath(const std::string& hostFolder);
 // The Local value of each area Area.001 to Area.399 (empty where there is
 // none); nothing when the configuration at `configPath` is no regular file
 // that can be read, or its path is too long to open.
-std::optional<std::vector<std::string>> areaLocalValues(const std::string& configPath);
+std::optional<std::vector<std::string>> areaLocalValues(const platform::SystemPaths& paths,
+                                                        const std::string& configPath);
 
 // Scans the scenery folder of every area that `locals` (one per area, from
 // Area.001) gives a value, in area order, into `results` (emptied first),

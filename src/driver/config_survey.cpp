@@ -124,10 +124,11 @@ class Survey : public platform::ProfileOutline {
 
 }  // namespace
 
-report::ConfigSurvey surveyConfig(const std::string& configPath, const std::vector<report::AreaSummary>& areas) {
+report::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
+                                  const std::vector<report::AreaSummary>& areas) {
   Survey survey;
   platform::ProfileScan scan({}, "", &survey);
-  if (platform::fitsPathLimit(configPath)) {
+  if (platform::fitsPathLimit(paths, configPath)) {
     (void)platform::readFileInBlocks(configPath, [&scan](std::string_view block) { scan.feed(block); });
   }
   (void)scan.finish();

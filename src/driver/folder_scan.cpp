@@ -36,15 +36,15 @@ void printRunningCount(report::TextOut& console, const ScanCounters& run) {
 
 }  // namespace
 
-ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResults& results,
-                        const std::string& folder) {
-  const platform::FolderListing listing = platform::findBglFiles(folder);
+ScanCounters scanFolder(const platform::SystemPaths& paths, FileChecker& checker, report::TextOut& console,
+                        ScanResults& results, const std::string& folder) {
+  const platform::FolderListing listing = platform::findBglFiles(paths, folder);
   if (listing.failure) results.unread.push_back({folder, *listing.failure});
   const std::set<std::string_view> present(listing.names.begin(), listing.names.end());
   ScanCounters own;
   for (const std::string& foundName : listing.names) {
     const std::string name = listedName(present, foundName);
-    const std::optional<std::string> fullPath = platform::pathInFolder(listing.folder, name);
+    const std::optional<std::string> fullPath = platform::pathInFolder(paths, listing.folder, name);
     if (!fullPath) continue;
     // Each entry is opened under its own name, so every file is checked once.
     std::optional<platform::FileFailure> failure;

@@ -13,7 +13,7 @@ namespace driver {
 // uncounted; those that are there but could not be read, and the folder
 // itself when it could not be listed, are recorded in `results` as unread.
 // Gives what this folder alone held.
-ScanCounters scanFolder(FileChecker& checker, report::TextOut& console, ScanResults& results,
-                        const std::string& folder);
+ScanCounters scanFolder(const platform::SystemPaths& paths, FileChecker& checker, report::TextOut& console,
+                        ScanResults& results, const std::string& folder);
 
 }  // namespace driver

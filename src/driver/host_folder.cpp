@@ -22,7 +22,7 @@ bool isTrimmed(char c) { return c == '\\' || c == ' '; }
 // build holds nothing.
 bool holds(const HostProbe& probe, const std::string& candidate, const char* name) {
   const std::string path = candidate + probe.separator + name;
-  return platform::fitsPathLimit(path) && probe.pathExists(path);
+  return platform::fitsPathLimit(probe.paths, path) && probe.pathExists(path);
 }
 
 // A recorded or default install path that exists and holds a scenery
@@ -56,7 +56,7 @@ HostProbe systemHostProbe(const platform::SystemPaths& paths) {
     return std::move(folder.path);
   };
   return HostProbe{[paths] { return platform::registryText(paths, kRegistryKey, kRegistryValue); }, folderOnDisk,
-                   platform::pathExists, platform::currentFolder, platform::pathSeparator()};
+                   platform::pathExists, platform::currentFolder, platform::pathSeparator(), paths};
 }
 
 std::string trimRegistryPath(std::string text, platform::LeadByteTest isLeadByte) {

@@ -18,6 +18,7 @@ struct HostProbe {
   std::function<bool(const std::string&)> pathExists;
   std::function<std::string()> currentFolder;
   char separator = '\\';
+  platform::SystemPaths paths;  // how paths are measured against the path limit
 };
 
 // The probe that asks the real system, with Windows paths leading where `paths` says.

@@ -46,7 +46,7 @@ std::string listingPath(const RunRequest& request) {
 
 void explainIfAsked(RunState& state, const std::string& configPath) {
   if (!state.request.command.explain) return;
-  const report::ConfigSurvey config = surveyConfig(configPath, state.results.areas);
+  const report::ConfigSurvey config = surveyConfig(state.request.paths, configPath, state.results.areas);
   report::printExplanation(state.console,
                            {state.results.areas, config, state.results.lists, state.results.unread});
 }
@@ -58,7 +58,7 @@ std::vector<report::OriginalFinding> findOriginals(RunState& state) {
   originals::SearchPlaces places{command.places, command.places.empty()};
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
   report::TextOut* progress = state.console.flushesEachPrint() ? &state.console : nullptr;
-  originals::OriginalSearch search(state.checker.crcKernel(), progress);
+  originals::OriginalSearch search(state.request.paths, state.checker.crcKernel(), progress);
   std::vector<report::OriginalFinding> findings = search.find(state.results.lists, places);
   report::printOriginals(state.console, findings, search.cabinetsNotRead());
   return findings;
@@ -93,7 +93,7 @@ bool restoreOriginals(RunState& state, const std::vector<report::OriginalFinding
 RunOutcome scanAndReport(RunState& state, bool again = false) {
   state.console.print(report::kHostFolderFound);
   const std::string configPath = sceneryConfigPath(state.request.hostFolder);
-  const std::optional<std::vector<std::string>> locals = areaLocalValues(configPath);
+  const std::optional<std::vector<std::string>> locals = areaLocalValues(state.request.paths, configPath);
   if (!locals) {
     state.console.print(report::formatText(report::kCantReadConfig, configPath.c_str()));
     return RunOutcome::Failed;
@@ -106,7 +106,7 @@ RunOutcome scanAndReport(RunState& state, bool again = false) {
     return RunOutcome::Failed;
   }
   const report::ListingOutcome listing = report::writeListing(
-      listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
+      state.request.paths, listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
   const RunOutcome outcome = !listing.created || !state.results.unread.empty() ? RunOutcome::Failed
                              : listing.anyBad                                 ? RunOutcome::BadFilesFound
                                                                               : RunOutcome::NoBadFiles;

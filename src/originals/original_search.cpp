@@ -65,20 +65,21 @@ const char* reasonText(cabinets::CabinetProblem problem) {
 // Every file of `folder` and its subfolders, to `depth` levels below, that
 // the Windows "*.bgl" search reports, and every cabinet ("*.cab", any case);
 // folders first-come, depth first.
-void collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files) {
-  const platform::FolderListing listing = platform::findBglFiles(folder);
+void collectPlaceFiles(const platform::SystemPaths& paths, const std::string& folder, int depth,
+                       std::vector<PlaceFile>& files) {
+  const platform::FolderListing listing = platform::findBglFiles(paths, folder);
   for (const std::string& name : listing.names) {
-    if (auto path = platform::pathInFolder(listing.folder, name)) files.push_back({std::move(*path), false});
+    if (auto path = platform::pathInFolder(paths, listing.folder, name)) files.push_back({std::move(*path), false});
   }
   const platform::FolderContents contents = platform::listFolder(folder);
   for (const std::string& name : contents.files) {
     if (!isCabinetName(name)) continue;
-    if (auto path = platform::pathInFolder(contents.folder, name)) files.push_back({std::move(*path), true});
+    if (auto path = platform::pathInFolder(paths, contents.folder, name)) files.push_back({std::move(*path), true});
   }
   if (depth >= kMaxSearchDepth) return;
   for (const std::string& sub : contents.folders) {
-    if (auto path = platform::pathInFolder(contents.folder, sub)) {
-      collectPlaceFiles(*path + platform::pathSeparator(), depth + 1, files);
+    if (auto path = platform::pathInFolder(paths, contents.folder, sub)) {
+      collectPlaceFiles(paths, *path + platform::pathSeparator(), depth + 1, files);
     }
   }
 }
@@ -126,7 +127,7 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
       platform::listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
   for (const std::string& name : contents.files) {
     if (isTheFileItself(name, wanted.name) || name.ends_with(kTemporarySuffix)) continue;
-    std::optional<std::string> path = platform::pathInFolder(contents.folder, name);
+    std::optional<std::string> path = platform::pathInFolder(paths_, contents.folder, name);
     if (!path) continue;
     // A file that cannot be the original is not read.
     if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) continue;
@@ -174,7 +175,7 @@ const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) 
   if (platform::isExistingFile(place)) {
     entry->second.push_back({place, isCabinetName(platform::fileNameOf(place))});
   } else {
-    collectPlaceFiles(withSeparator(place), 0, entry->second);
+    collectPlaceFiles(paths_, withSeparator(place), 0, entry->second);
   }
   return entry->second;
 }

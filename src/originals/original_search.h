@@ -13,6 +13,7 @@
 #include "checks/classification.h"
 #include "checks/crc32.h"
 #include "checks/file_check.h"
+#include "platform/platform.h"
 #include "report/originals.h"
 #include "report/text_out.h"
 
@@ -49,9 +50,14 @@ class OriginalSearch {
   // every tenth file, and after any file read a second or more after the
   // line last changed (a CD can take that long for a few files). `clock`
   // tells the time.
-  OriginalSearch(checks::Crc32Function crcKernel, report::TextOut* progress,
+  // Paths are measured against the path limit as `paths` says.
+  OriginalSearch(platform::SystemPaths paths, checks::Crc32Function crcKernel, report::TextOut* progress,
                  Clock clock = std::chrono::steady_clock::now)
-      : crcKernel_(crcKernel), progress_(progress), clock_(std::move(clock)), lastShown_(clock_()) {}
+      : paths_(std::move(paths)),
+        crcKernel_(crcKernel),
+        progress_(progress),
+        clock_(std::move(clock)),
+        lastShown_(clock_()) {}
 
   // One finding per bad file of `lists`, in the listing's order (each file
   // once). A stock file's original is looked for in its own folder (every
@@ -87,6 +93,7 @@ class OriginalSearch {
   void countFileRead();
   void showProgress();
 
+  platform::SystemPaths paths_;
   checks::Crc32Function crcKernel_;
   report::TextOut* progress_;
   Clock clock_;

@@ -78,7 +78,7 @@ bool isDrivePath(std::string_view text) {
          (text[2] == '\\' || text[2] == '/');
 }
 
-std::optional<std::string> joinPath(std::initializer_list<std::string_view> parts) {
+std::optional<std::string> joinPath(const SystemPaths& paths, std::initializer_list<std::string_view> parts) {
   std::string path;
   bool first = true;
   for (const std::string_view part : parts) {
@@ -86,14 +86,14 @@ std::optional<std::string> joinPath(std::initializer_list<std::string_view> part
     path.append(part);
     first = false;
   }
-  if (!fitsPathLimit(path)) return std::nullopt;
+  if (!fitsPathLimit(paths, path)) return std::nullopt;
   return path;
 }
 
-std::optional<std::string> pathInFolder(std::string_view folder, std::string_view name) {
+std::optional<std::string> pathInFolder(const SystemPaths& paths, std::string_view folder, std::string_view name) {
   std::string path(folder);
   path.append(name);
-  if (!fitsPathLimit(path)) return std::nullopt;
+  if (!fitsPathLimit(paths, path)) return std::nullopt;
   return path;
 }
 

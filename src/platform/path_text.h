@@ -61,17 +61,20 @@ bool isDeviceName(std::string_view fileName);
 // backslash or slash ("C:\FS2002", "d:/Addon").
 bool isDrivePath(std::string_view text);
 
-// True when `path` fits the path limit; longer paths are refused, never cut.
-inline bool fitsPathLimit(std::string_view path) { return path.size() <= kMaxPathLength; }
+// True when `path` fits the path limit, measured in its Windows form;
+// longer paths are refused, never cut.
+inline bool fitsPathLimit(const SystemPaths& paths, std::string_view path) {
+  return windowsPathLength(paths, path) <= kMaxPathLength;
+}
 
 // The parts joined by this system's separator (an empty last part leaves the
 // path ending with one); nothing when the result would not fit the path limit.
 // Every part is kept as given: a folder that ends with a separator gets a
 // second one, as Windows' own string building would give.
-std::optional<std::string> joinPath(std::initializer_list<std::string_view> parts);
+std::optional<std::string> joinPath(const SystemPaths& paths, std::initializer_list<std::string_view> parts);
 
 // The path of `name` inside `folder`, a folder text that ends with its
 // separator; nothing when it would not fit the path limit.
-std::optional<std::string> pathInFolder(std::string_view folder, std::string_view name);
+std::optional<std::string> pathInFolder(const SystemPaths& paths, std::string_view folder, std::string_view name);
 
 }  // namespace platform

@@ -52,6 +52,14 @@ struct PathMap;
 using SystemPaths = std::shared_ptr<const PathMap>;
 SystemPaths systemPaths(const std::string& ownFolder);
 
+// The length by which the path limit measures `path`: the length of the
+// Windows path the Windows program would hold for it, in characters of the
+// ANSI code page. On Windows the path's own length; elsewhere a path of this
+// system is measured with the Wine drive letter that stands for the folder
+// holding it most closely in place of that folder (drive C for a path in the
+// prefix's drive_c, Z: for one elsewhere), each character one byte.
+std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path);
+
 // Text of registry value `valueName` under HKEY_LOCAL_MACHINE\`key` in the
 // 32-bit view, where 32-bit setup programs such as FS2002's write; nothing
 // when the key or value is missing, is no text, or is longer than
@@ -103,8 +111,14 @@ struct FolderListing {
 // ending in ".bgl" and, as the search also matches 8.3 short names, names
 // whose last extension begins with "bgl" (any letter case). Letter case
 // ignored in the folder's path too. A missing folder gives no entries and
-// no failure; one whose listing is refused (its permissions, say) gives the failure.
-FolderListing findBglFiles(const std::string& folder);
+// no failure; one whose listing is refused (its permissions, say) gives the
+// failure, and so does one whose search pattern ("*.bgl" after the folder)
+// is longer than Windows' path buffer takes, measured as `paths` says.
+FolderListing findBglFiles(const SystemPaths& paths, const std::string& folder);
+
+// Longest search pattern Windows' "A" calls take: their path buffer of 261
+// characters less its terminator, one more than a path the run builds.
+inline constexpr std::size_t kMaxSearchPatternLength = kMaxPathLength + 1;
 
 // True when the scan lists a file under its lower-cased name, as Windows'
 // FS2002 tools always did (any spelling opens the file there); false where

@@ -40,9 +40,9 @@ std::string listingText(const ListingContent& content) {
 
 // Writes `text` to a new or emptied file at `listingPath`: true when all of
 // it reached the file.
-bool writeListingFile(const std::string& listingPath, const std::string& text) {
+bool writeListingFile(const platform::SystemPaths& paths, const std::string& listingPath, const std::string& text) {
   // A path over the limit is refused rather than cut into another path.
-  if (listingPath.empty() || !platform::fitsPathLimit(listingPath)) return false;
+  if (listingPath.empty() || !platform::fitsPathLimit(paths, listingPath)) return false;
   FileHandle file{platform::openForWriting(listingPath)};
   if (!file) return false;
   (void)std::setvbuf(file.get(), nullptr, _IOFBF, platform::kOutputBlockSize);  // a default buffer writes the same bytes
@@ -58,9 +58,10 @@ bool writeListingFile(const std::string& listingPath, const std::string& text) {
 
 }  // namespace
 
-ListingOutcome writeListing(const std::string& listingPath, const ListingContent& content, TextOut& console) {
+ListingOutcome writeListing(const platform::SystemPaths& paths, const std::string& listingPath,
+                            const ListingContent& content, TextOut& console) {
   const std::string text = listingText(content);
-  const ListingOutcome outcome{writeListingFile(listingPath, text), content.lists.anyBad()};
+  const ListingOutcome outcome{writeListingFile(paths, listingPath, text), content.lists.anyBad()};
   // Without a place of its own the listing is named only by its file name.
   const char* shownPath = listingPath.empty() ? kListingFileName : listingPath.c_str();
   if (!outcome.created) console.print(formatText(kCantCreateListing, shownPath));

@@ -34,6 +34,7 @@ struct ListingOutcome {
 // when it names anything its text is shown there instead; the verdict
 // follows all the same. An empty path (the program's own folder is unknown)
 // writes no file anywhere and is reported under the bare file name.
-ListingOutcome writeListing(const std::string& listingPath, const ListingContent& content, TextOut& console);
+ListingOutcome writeListing(const platform::SystemPaths& paths, const std::string& listingPath,
+                            const ListingContent& content, TextOut& console);
 
 }  // namespace report

@@ -36,6 +36,9 @@ bool matchesBglSearch(std::string_view name) {
   return dot != std::string_view::npos && sameAsciiFolded(name.substr(dot + 1, 3), "bgl");
 }
 
+// The pattern the Windows program searches each folder with.
+constexpr const char* kBglSearchPattern = "*.bgl";
+
 // NTFS and Wine list names in the order of their upper-cased spelling.
 bool listedBefore(const std::string& a, const std::string& b) {
   const auto upperLess = [](char x, char y) {
@@ -87,7 +90,27 @@ const std::string& winePrefixOf(const SystemPaths& paths) {
 }  // namespace
 
 SystemPaths posix::pathsThroughPrefix(std::string prefix) {
-  return std::make_shared<const PathMap>(PathMap{std::move(prefix)});
+  PathMap map{std::move(prefix), {}};
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    std::string folder = wine::drivePathOnDisk(map.winePrefix, std::string(1, letter) + ":\\");
+    if (!folder.empty()) map.driveFolders.emplace_back(letter, std::move(folder));
+  }
+  return std::make_shared<const PathMap>(std::move(map));
+}
+
+std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path) {
+  if (path.empty() || path.front() != '/') return ansiFromUtf8(path).size();
+  // The drive whose folder holds the path most closely, as Wine names it;
+  // without one, Z: as in a prefix that maps the root.
+  std::size_t held = 0;
+  const std::vector<std::pair<char, std::string>> rootOnly = {{'z', "/"}};
+  for (const auto& [letter, folder] : paths ? paths->driveFolders : rootOnly) {
+    const std::string_view root = folder == "/" ? std::string_view() : std::string_view(folder);
+    const bool holds = path.starts_with(root) && (path.size() == root.size() || path[root.size()] == '/');
+    if (holds && root.size() > held) held = root.size();
+  }
+  const std::string_view rest = path.substr(held);
+  return 2 + (rest.empty() ? 1 : ansiFromUtf8(rest).size());  // "C:" and the rest, "C:\" for the drive itself
 }
 
 std::string posix::systemPath(const std::string& path) {
@@ -173,9 +196,14 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
   return true;
 }
 
-FolderListing findBglFiles(const std::string& folder) {
+FolderListing findBglFiles(const SystemPaths& paths, const std::string& folder) {
   posix::PathOnDisk onDisk = posix::pathOnDisk(folder);
   FolderListing listing{std::move(onDisk.shown), std::move(onDisk.real), {}, std::nullopt};
+  // Windows cannot search a folder whose search pattern is too long for it.
+  if (windowsPathLength(paths, folder + kBglSearchPattern) > kMaxSearchPatternLength) {
+    if (posix::isFolder(listing.entriesFolder)) listing.failure = posix::fileFailureOf(ENAMETOOLONG);
+    return listing;
+  }
   int error = 0;
   for (std::string& name : posix::folderEntries(listing.entriesFolder, &error)) {
     if (matchesBglSearch(name)) listing.names.push_back(std::move(name));

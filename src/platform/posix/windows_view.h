@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -16,6 +18,9 @@ namespace platform {
 // What the system paths hold here: the Wine prefix, empty when there is none.
 struct PathMap {
   std::string winePrefix;
+  // The folder each drive letter stands for, resolved, found once: the
+  // prefix's links, or without a prefix Z: for the root.
+  std::vector<std::pair<char, std::string>> driveFolders;
 };
 
 namespace posix {

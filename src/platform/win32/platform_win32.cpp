@@ -163,7 +163,7 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
   return true;
 }
 
-FolderListing findBglFiles(const std::string& folder) {
+FolderListing findBglFiles(const SystemPaths&, const std::string& folder) {
   FolderListing listing{folder, folder, {}, std::nullopt};
   WIN32_FIND_DATAA found;
   const std::string pattern = folder + "*.bgl";
@@ -329,6 +329,8 @@ bool setReadOnly(const std::string& path, bool readOnly) {
   const DWORD changed = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
   return SetFileAttributesA(path.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed) != 0;
 }
+
+std::size_t windowsPathLength(const SystemPaths&, std::string_view path) { return path.size(); }
 
 FolderText folderText(const SystemPaths&, std::string_view windowsText) {
   const bool absolute = isDrivePath(windowsText) || windowsText.substr(0, 2) == "\\\\";
