@@ -618,6 +618,52 @@ TEST(Parity, DeviceNamesAreNeverOpenedAndPipesAreSkipped) {
   EXPECT_EQ(linux.console.find("zero.bgl"), std::string::npos);
 }
 
+// Names a Linux disk holds and no Windows file can bear: the "*.bgl" search
+// reports them, neither program opens them (FS2002 cannot), both name them
+// as not checked, a line end in a name shown as '?'. A leading dot starts no
+// extension, and Wine's short names end in "BGL" for a name that ends in
+// ".bgl" and one dot or blank only. Local values that no Windows folder can
+// bear are not scanned.
+TEST(Parity, NamesNoWindowsFileCanBear) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "World"}, {areaSection(2), "a|b"}, {areaSection(3), "Dotted."},
+                        {areaSection(4), "Wild*"}, {areaSection(5), "Q?"}});
+  const std::vector<std::string> unbearable = {"x*.bgl",  "p|q.bgl", "t\tb.bgl", "l\nf.bgl", "x.bgl.", "y.bgl ",
+                                               "lt<.bgl", "gt>.bgl", "qu\".bgl", "c:d.bgl",  "con.bgl."};
+  for (const std::string& name : unbearable) scene.install.file("World/scenery/" + name, faultyFacilityFile());
+  for (const char* name : {".bglx", ".bgl_off", "z.bgl..", "w.bgl. ", ".bgl", "fine.bgl"}) {
+    scene.install.file(std::string("World/scenery/") + name, faultyFacilityFile());
+  }
+  for (const char* folder : {"a|b", "Dotted.", "Wild*", "Q?"}) {
+    scene.install.file(std::string(folder) + "/scenery/no.bgl", faultyFacilityFile());
+  }
+  scene.linuxArguments = scene.windowsArguments = {"--explain"};
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_EQ(linux.exitStatus, 2);
+  EXPECT_NE(linux.console.find("WARNING: 11 BGL file(s)"), std::string::npos) << linux.console;
+  EXPECT_NE(linux.console.find("/l?f.bgl  a name no Windows file can bear"), std::string::npos) << linux.console;
+  for (const char* name : {"/.bgl  (Add-on", "/fine.bgl  (Add-on"}) {
+    EXPECT_NE(linux.listing.find(name), std::string::npos) << name;
+  }
+  EXPECT_EQ(linux.listing.find("no.bgl"), std::string::npos);
+  EXPECT_EQ(linux.listing.find(".bglx"), std::string::npos);
+}
+
+// A backslash inside a Linux name: Windows shows it as a separator, so only
+// the verdicts are compared.
+TEST(Parity, BackslashInsideALinuxName) {
+  Scene scene(Drive::Z);
+  scene.install.config({{areaSection(1), "World"}})
+      .file("World/scenery/a\\b.bgl", faultyFacilityFile())
+      .file("World/scenery/fine.bgl", faultyFacilityFile());
+  const auto [linux, windows] = scene.runBoth();
+  EXPECT_EQ(linux.exitStatus, 2);
+  EXPECT_EQ(windows.exitStatus, 2);
+  for (const Outcome* outcome : {&linux, &windows}) {
+    EXPECT_NE(outcome->console.find("WARNING: 1 BGL file(s)"), std::string::npos) << outcome->console;
+  }
+}
+
 TEST(Parity, NothingChecked) {
   for (const std::string& config : {std::string(), std::string("\x01\x02 junk"),
                                     sceneryConfig({{areaSection(1), "None"}, {areaSection(2), "Q:\\No Drive"}})}) {

@@ -62,6 +62,11 @@ TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
   EXPECT_EQ(platform::folderOf("C:\\\x95\x5C\\trawlex.exe", '\\', cp932LeadByte), "C:\\\x95\x5C");
   EXPECT_EQ(platform::folderOf("C:\\FS\\\x95\x5C", '\\', cp932LeadByte), "C:\\FS");
   EXPECT_EQ(platform::folderOf("C:\\FS\\\x95\x5C", '\\', noLeadByte), "C:\\FS\\\x95");
+  // A trail byte that looks like a refused character is part of its letter.
+  EXPECT_FALSE(platform::isNameWindowsCannotHold("\x95\x5C\x83\x7C.bgl", cp932LeadByte));
+  EXPECT_TRUE(platform::isNameWindowsCannotHold("\x95\x5C\x83\x7C.bgl", noLeadByte));
+  EXPECT_FALSE(platform::isPathWindowsRefuses("\x95\x5C\x83\x7C", cp932LeadByte));
+  EXPECT_TRUE(platform::isPathWindowsRefuses("\x83\x7C|", cp932LeadByte));
 }
 
 // ---------------------------------------------------------------- profile reader

@@ -19,6 +19,7 @@ constexpr const char* kSceneryFolder = "scenery";
 std::optional<std::string> sceneryFolderPath(const platform::SystemPaths& paths, const std::string& hostFolder,
                                              std::string_view localValue) {
   using Kind = platform::FolderText::Kind;
+  if (platform::isPathWindowsRefuses(localValue)) return std::nullopt;  // no Windows folder bears such a name
   const platform::FolderText local = platform::folderText(paths, localValue);
   if (local.kind == Kind::Unreachable) return std::nullopt;
   // Add-on areas registered outside the simulator's folder are scanned where they are.
@@ -40,7 +41,8 @@ namespace {
 // would build it: the Local value's own path text (a drive Wine does not
 // map), or the value itself when the path would be too long.
 std::string unbuiltFolderText(const RunRequest& request, const std::string& local) {
-  if (platform::folderText(request.paths, local).kind != platform::FolderText::Kind::Unreachable) return local;
+  const bool reachable = platform::folderText(request.paths, local).kind != platform::FolderText::Kind::Unreachable;
+  if (reachable && !platform::isPathWindowsRefuses(local)) return local;
   return local + "\\" + kSceneryFolder + "\\";
 }
 

@@ -1,5 +1,6 @@
 #include "driver/folder_scan.h"
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -24,6 +25,13 @@ std::string listedName(const std::set<std::string_view>& present, const std::str
   return lowerName;
 }
 
+// A name as the listing shows it: a control character (a Linux name may hold
+// a line end) as '?', so that every record stays one line.
+std::string shownName(std::string name) {
+  std::replace_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
+  return name;
+}
+
 void count(ScanCounters& counters, const checks::FileVerdict& verdict) {
   if (verdict.facility) ++counters.facilityFiles;
   ++counters.allFiles;
@@ -44,8 +52,13 @@ ScanCounters scanFolder(const platform::SystemPaths& paths, FileChecker& checker
   ScanCounters own;
   for (const std::string& foundName : listing.names) {
     const std::string name = listedName(present, foundName);
-    const std::optional<std::string> fullPath = platform::pathInFolder(paths, listing.folder, name);
+    const std::optional<std::string> fullPath = platform::pathInFolder(paths, listing.folder, shownName(name));
     if (!fullPath) continue;
+    // Such a file is on a Linux disk; FS2002 cannot open it there.
+    if (platform::isNameWindowsCannotHold(foundName)) {
+      results.unread.push_back({*fullPath, {platform::FileFailure::Kind::NameNotWindows, {}}});
+      continue;
+    }
     // Each entry is opened under its own name, so every file is checked once.
     std::optional<platform::FileFailure> failure;
     const platform::FileHandle file{platform::openForReading(listing.entriesFolder + foundName, &failure)};

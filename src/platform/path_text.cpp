@@ -25,6 +25,34 @@ bool sameAsciiFolded(std::string_view a, std::string_view b) {
                     [](char x, char y) { return foldAscii(x) == foldAscii(y); });
 }
 
+namespace {
+
+bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20; }
+
+// True when a one-byte character of `text` is accepted by `refused`.
+bool holdsRefused(std::string_view text, bool (*refused)(char), LeadByteTest isLeadByte) {
+  bool found = false;
+  forEachCharacter(text, isLeadByte, [&](std::size_t at, std::size_t length) {
+    if (length == 1 && refused(text[at])) found = true;
+  });
+  return found;
+}
+
+}  // namespace
+
+bool isNameWindowsCannotHold(std::string_view fileName, LeadByteTest isLeadByte) {
+  constexpr auto refused = [](char c) { return isControl(c) || std::string_view("\\/:*\"<>|").find(c) != std::string_view::npos; };
+  // No trail byte of a two-byte character is a dot or a blank.
+  const bool trailing = !fileName.empty() && (fileName.back() == '.' || fileName.back() == ' ');
+  return trailing || holdsRefused(fileName, refused, isLeadByte);
+}
+
+bool isPathWindowsRefuses(std::string_view text, LeadByteTest isLeadByte) {
+  constexpr auto refused = [](char c) { return isControl(c) || std::string_view("*?\"<>|").find(c) != std::string_view::npos; };
+  const bool namespaceStart = text.size() >= 4 && (text.substr(0, 4) == "\\\\?\\" || text.substr(0, 4) == "\\\\.\\");
+  return holdsRefused(namespaceStart ? text.substr(4) : text, refused, isLeadByte);
+}
+
 bool isDeviceName(std::string_view fileName) {
   // The name before its first dot, without the blanks Windows drops there.
   std::string_view base = fileName.substr(0, fileName.find('.'));

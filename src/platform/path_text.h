@@ -57,6 +57,18 @@ std::string fileNameOf(const std::string& path, LeadByteTest isLeadByte = platfo
 // letter case: opening it reaches the device, never a file on the disk.
 bool isDeviceName(std::string_view fileName);
 
+// True for a file name that no Windows file can bear: one holding \\ / : * " < >
+// | or a control character, or ending with a dot or a blank (Win32 drops
+// those before it looks a name up). A Linux disk can hold such a name; no
+// Windows program opens the file by it. '?' is left out: the Windows search
+// puts it for a character the code page lacks, and the file opens through its
+// short name.
+bool isNameWindowsCannotHold(std::string_view fileName, LeadByteTest isLeadByte = platform::isLeadByte);
+
+// True for a folder text in which Windows refuses a character: a wildcard
+// (* ?), " < > | or a control character, past a "\\?\" or "\\.\" start.
+bool isPathWindowsRefuses(std::string_view text, LeadByteTest isLeadByte = platform::isLeadByte);
+
 // True for a path text that starts with a drive letter, a colon and a
 // backslash or slash ("C:\FS2002", "d:/Addon").
 bool isDrivePath(std::string_view text);

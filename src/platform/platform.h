@@ -79,6 +79,7 @@ struct FileFailure {
     AccessDenied,  // its permissions refuse this user
     InUse,         // another program holds it open without sharing
     DeviceName,    // its name is one Windows keeps for a device: never opened
+    NameNotWindows,  // its name is one no Windows file can bear: never opened
     Other,         // anything else: `message` says what
   };
   Kind kind = Kind::Other;

@@ -49,6 +49,7 @@ const char* failureText(const platform::FileFailure& failure) {
     case platform::FileFailure::Kind::AccessDenied: return kAccessDenied;
     case platform::FileFailure::Kind::InUse: return kInUse;
     case platform::FileFailure::Kind::DeviceName: return kDeviceName;
+    case platform::FileFailure::Kind::NameNotWindows: return kNameNotWindows;
     case platform::FileFailure::Kind::Other: break;
   }
   return failure.message.c_str();

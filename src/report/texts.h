@@ -105,6 +105,7 @@ inline constexpr const char* kExplainUnread = "  %s  %s\n";  // path, reason
 inline constexpr const char* kAccessDenied = "access denied";
 inline constexpr const char* kInUse = "in use by another program";
 inline constexpr const char* kDeviceName = "a name Windows keeps for a device: no program can open it as a file";
+inline constexpr const char* kNameNotWindows = "a name no Windows file can bear: FS2002 cannot open it";
 
 // With --originals, after the verdict: a paragraph for each bad file.
 inline constexpr const char* kOriginalsHeading = "\nOriginals of the bad files:\n";
