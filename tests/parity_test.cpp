@@ -664,6 +664,37 @@ TEST(Parity, BackslashInsideALinuxName) {
   }
 }
 
+std::size_t recordsIn(const std::string& listing) {
+  std::size_t records = 0;
+  for (std::size_t at = listing.find("(Add-on file)"); at != std::string::npos; at = listing.find("(Add-on file)", at + 1)) {
+    ++records;
+  }
+  return records;
+}
+
+// Names are compared as Windows compares them: every letter of code page
+// 1252 without regard to case, and a character a UTF-16 Scenery.cfg names
+// outside the code page by its best fit ("\u0141\u00f3d\u017a" is "L\u00f3dz").
+// The Linux program shows the names as on disk, the Windows one as written,
+// so the verdicts are compared.
+TEST(Parity, NamesBeyondAsciiAreComparedAsWindowsComparesThem) {
+  Scene scene(Drive::Z);
+  std::u16string config = u"\ufeff[Area.001]\r\nLocal=Addon\\M\u00dcNCHEN\r\n[Area.002]\r\nLocal=Addon\\\u00c9COLE\\\u00c9t\u00c9\r\n"
+                          u"[Area.003]\r\nLocal=Addon\\\u0141\u00f3d\u017a\r\n[Area.004]\r\nLocal=Addon\\\u0142\u00f3d\u017a\r\n";
+  std::string bytes;
+  for (const char16_t unit : config) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  writeText(scene.install.host() / "Scenery.cfg", bytes);
+  scene.install.file("Addon/M\u00fcnchen/scenery/m.bgl", faultyFacilityFile())
+      .file("Addon/\u00e9cole/\u00e9t\u00e9/scenery/e.bgl", faultyFacilityFile())
+      .file("Addon/L\u00f3dz/scenery/l.bgl", faultyFacilityFile());
+  const auto [linux, windows] = scene.runBoth();
+  EXPECT_EQ(linux.exitStatus, 1);
+  EXPECT_EQ(windows.exitStatus, 1);
+  // Area.003 and Area.004 both name Lodz ("l" with stroke has the best fit "l").
+  EXPECT_EQ(recordsIn(linux.listing), 4U) << linux.listing;
+  EXPECT_EQ(recordsIn(windows.listing), 4U) << windows.listing;
+}
+
 TEST(Parity, NothingChecked) {
   for (const std::string& config : {std::string(), std::string("\x01\x02 junk"),
                                     sceneryConfig({{areaSection(1), "None"}, {areaSection(2), "Q:\\No Drive"}})}) {

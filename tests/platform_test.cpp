@@ -9,6 +9,7 @@
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "platform/ini_text.h"
+#include "platform/text_encoding.h"
 #include "support/code_pages.h"
 
 namespace {
@@ -67,6 +68,21 @@ TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
   EXPECT_TRUE(platform::isNameWindowsCannotHold("\x95\x5C\x83\x7C.bgl", noLeadByte));
   EXPECT_FALSE(platform::isPathWindowsRefuses("\x95\x5C\x83\x7C", cp932LeadByte));
   EXPECT_TRUE(platform::isPathWindowsRefuses("\x83\x7C|", cp932LeadByte));
+}
+
+// Names compared as Windows compares them: the letters of code page 1252 in
+// upper case (from the table the system answered), everything else as it is.
+TEST(NameFolding, LettersOfTheCodePageAreComparedInUpperCase) {
+  EXPECT_TRUE(platform::sameNameFolded("M\u00fcnchen", "M\u00dcNCHEN"));
+  EXPECT_TRUE(platform::sameNameFolded("\u00e9t\u00e9", "\u00c9T\u00c9"));
+  EXPECT_TRUE(platform::sameNameFolded("\u00ff\u0161", "\u0178\u0160"));  // bytes 0xFF 0x9A and 0x9F 0x8A
+  EXPECT_FALSE(platform::sameNameFolded("\u0142", "\u0141"));               // outside the code page
+  EXPECT_FALSE(platform::sameNameFolded("\u00b5", "\u039c"));               // its upper case is outside it
+  EXPECT_FALSE(platform::sameNameFolded("\u00df", "SS"));
+  EXPECT_FALSE(platform::sameNameFolded("ab", "abc"));
+  EXPECT_FALSE(platform::sameNameFolded("\xfc", "\xdc"));  // bytes that begin no UTF-8 letter stand for themselves
+  EXPECT_TRUE(platform::sameNameFolded("A\xfc", "a\xfc"));
+  EXPECT_EQ(platform::ansiFromUtf8("\u0141\u00f3d\u017a"), "L\xf3" "dz");
 }
 
 // ---------------------------------------------------------------- profile reader
@@ -191,9 +207,10 @@ TEST(IniText, UnicodeFilesByTheirByteOrderMark) {
     le += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
     be += {static_cast<char>(u >> 8), static_cast<char>(u & 0xFF)};
   }
-  // Windows-1252 gives the answers: 0xFC for the u umlaut, 0x80 for the euro, '?' for the rest.
+  // Windows-1252 gives the answers: 0xFC for the u umlaut, 0x80 for the euro,
+  // and its best fit 'L' for the L with stroke.
   for (const std::string& file : {"\xef\xbb\xbf" + text, le, be, le + "A"}) {
-    EXPECT_EQ(iniValue(file, "Area.001", "Local"), "M\xfcnchen ?\x80");
+    EXPECT_EQ(iniValue(file, "Area.001", "Local"), "M\xfcnchen L\x80");
   }
   // Without a mark the bytes are ANSI, whatever they look like.
   EXPECT_EQ(iniValue(text, "Area.001", "Local"), "M\xc3\xbcnchen \xc5\x81\xe2\x82\xac");

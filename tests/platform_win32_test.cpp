@@ -15,9 +15,11 @@
 #include <vector>
 
 #include "driver/area_walk.h"
+#include "platform/code_page_1252.h"
 #include "platform/ini_text.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "platform/windows_path.h"
 #include "support/profile_texts.h"
 #include "support/temp_dir.h"
@@ -92,6 +94,27 @@ TEST(Win32Platform, FullPathsAreThoseOfTheSystem) {
     }
   }
   EXPECT_GT(compared, 5000U);
+}
+
+// The code page tables the Linux build reads Windows texts with are what
+// this system answers, for every byte and every UTF-16 unit.
+TEST(Win32Platform, CodePageTablesAreTheSystems) {
+  for (unsigned value = 0; value < 256; ++value) {
+    char byte = static_cast<char>(value);
+    CharUpperBuffA(&byte, 1);
+    EXPECT_EQ(platform::cp1252::kUpper[value], static_cast<unsigned char>(byte)) << value;
+  }
+  std::size_t bestFits = 0;
+  for (unsigned value = 0; value <= 0xFFFF; ++value) {
+    if (value >= 0xD800 && value <= 0xDFFF) continue;
+    const auto unit = static_cast<wchar_t>(value);
+    char byte = 0;
+    BOOL standIn = FALSE;
+    ASSERT_EQ(WideCharToMultiByte(1252, 0, &unit, 1, &byte, 1, nullptr, &standIn), 1);
+    EXPECT_EQ(platform::ansiFromUnit(static_cast<char16_t>(value)), standIn ? '?' : byte) << value;
+    bestFits += !standIn && value > 0xFF ? 1 : 0;
+  }
+  EXPECT_GT(bestFits, 100U);  // far more than the 27 letters above U+00FF that the code page holds
 }
 
 TEST(Win32Platform, DirectorySearchOrderAndFilter) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/code_page_1252.h"
+#include "platform/path_text.h"
+
 namespace platform {
 
 namespace {
@@ -55,10 +58,10 @@ char32_t utf8CodePoint(std::string_view text) {
 }
 
 char ansiFromUnit(char16_t unit) {
-  if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) return static_cast<char>(unit);
-  const auto found = std::find(kHighControls.begin(), kHighControls.end(), unit);
-  if (found == kHighControls.end()) return '?';
-  return static_cast<char>(0x80 + (found - kHighControls.begin()));
+  if (unit < 0x80) return static_cast<char>(unit);
+  const auto found = std::lower_bound(cp1252::kBestFit.begin(), cp1252::kBestFit.end(), unit,
+                                      [](const cp1252::BestFit& entry, char16_t wanted) { return entry.unit < wanted; });
+  return found != cp1252::kBestFit.end() && found->unit == unit ? static_cast<char>(found->byte) : '?';
 }
 
 char16_t unitFromAnsi(char byte) {
@@ -100,6 +103,41 @@ std::string utf8FromAnsi(std::string_view text) {
   std::string out;
   for (const char c : text) appendUtf8(out, unitFromAnsi(c));
   return out;
+}
+
+namespace {
+
+// The character `code` as names are compared: a letter of code page 1252 in
+// upper case, as Windows raises it; anything else as it is.
+char32_t comparedCharacter(char32_t code) {
+  if (code < 0x80) return static_cast<unsigned char>(upperAscii(static_cast<char>(code)));
+  if (code > 0xFFFF) return code;
+  const char byte = ansiFromUnit(static_cast<char16_t>(code));
+  if (unitFromAnsi(byte) != code) return code;  // no character of the code page, only a look-alike
+  return unitFromAnsi(static_cast<char>(cp1252::kUpper[static_cast<unsigned char>(byte)]));
+}
+
+// The next character of `text`, taken from it: a byte that begins no
+// well-formed sequence stands for itself, apart from every code point.
+char32_t takeCharacter(std::string_view& text) {
+  const std::size_t length = utf8SequenceLength(text);
+  if (length == 0) {
+    const char32_t alone = 0x110000U + static_cast<unsigned char>(text.front());
+    text.remove_prefix(1);
+    return alone;
+  }
+  const char32_t code = utf8CodePoint(text.substr(0, length));
+  text.remove_prefix(length);
+  return code;
+}
+
+}  // namespace
+
+bool sameNameFolded(std::string_view a, std::string_view b) {
+  while (!a.empty() && !b.empty()) {
+    if (comparedCharacter(takeCharacter(a)) != comparedCharacter(takeCharacter(b))) return false;
+  }
+  return a.empty() && b.empty();
 }
 
 std::string ansiFromUtf8(std::string_view text) {

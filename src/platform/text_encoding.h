@@ -9,8 +9,9 @@
 // profile reader and the registry work in UTF-16 units.
 namespace platform {
 
-// Windows-1252 byte of a UTF-16 unit; '?' where the code page has none, as
-// WideCharToMultiByte gives for characters it cannot express.
+// Windows-1252 byte of a UTF-16 unit, as WideCharToMultiByte gives it: the
+// unit's own, or its best fit (U+0141 "Ł" becomes "L"), or '?' where the
+// code page has neither.
 char ansiFromUnit(char16_t unit);
 
 // The UTF-16 unit of a Windows-1252 byte, as MultiByteToWideChar gives it.
@@ -25,6 +26,11 @@ char32_t utf8CodePoint(std::string_view text);
 
 // `text` read as Windows-1252 and written in UTF-8.
 std::string utf8FromAnsi(std::string_view text);
+
+// True when two UTF-8 names are the same name to Windows: every letter of
+// code page 1252 compared in upper case, as Windows raises it ("München" is
+// "MÜNCHEN"); every other character as it is.
+bool sameNameFolded(std::string_view a, std::string_view b);
 
 // `text` in UTF-8 turned into Windows-1252, a '?' for each character outside it.
 std::string ansiFromUtf8(std::string_view text);

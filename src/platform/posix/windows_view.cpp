@@ -25,7 +25,7 @@ std::string componentOnDisk(const std::string& parent, const std::string& compon
   std::vector<std::string> names = posix::folderEntries(parent);
   std::sort(names.begin(), names.end());
   const auto match = std::find_if(names.begin(), names.end(),
-                                 [&component](const std::string& name) { return sameAsciiFolded(name, component); });
+                                 [&component](const std::string& name) { return sameNameFolded(name, component); });
   return match == names.end() ? component : *match;
 }
 
@@ -147,7 +147,7 @@ posix::PathOnDisk posix::pathOnDisk(const std::string& builtPath) {
       // The last name of the path up to here, as Windows reads it and as it is on disk.
       const std::string upToHere = spellingOnDisk(builtPath.substr(0, end));
       const std::string onDisk = upToHere.substr(upToHere.rfind('/') + 1);
-      if (sameAsciiFolded(onDisk, name)) spelled = onDisk;
+      if (sameNameFolded(onDisk, name)) spelled = onDisk;
     }
     shown += spelled;
     if (end < builtPath.size()) shown += '/';
