@@ -4,10 +4,6 @@
 
 namespace cabinets {
 
-bool isBglEntryName(std::string_view name) {
-  constexpr std::string_view kExtension = ".bgl";
-  return name.size() >= kExtension.size() &&
-         platform::sameAsciiFolded(name.substr(name.size() - kExtension.size()), kExtension);
-}
+bool isBglEntryName(std::string_view name) { return platform::hasExtension(name, ".bgl"); }
 
 }  // namespace cabinets

@@ -38,12 +38,6 @@ std::vector<std::pair<std::string, bool>> badFilesOf(const checks::BadFileLists&
   return files;
 }
 
-bool isCabinetName(std::string_view name) {
-  constexpr std::string_view kExtension = ".cab";
-  return name.size() >= kExtension.size() &&
-         platform::sameAsciiFolded(name.substr(name.size() - kExtension.size()), kExtension);
-}
-
 // The name of a cabinet's entry without the folders stored with it.
 std::string_view entryFileName(std::string_view entry) {
   const std::size_t separator = entry.find_last_of("\\/");
@@ -73,7 +67,7 @@ void collectPlaceFiles(const platform::SystemPaths& paths, const std::string& fo
   }
   const platform::FolderContents contents = platform::listFolder(folder);
   for (const std::string& name : contents.files) {
-    if (!isCabinetName(name)) continue;
+    if (!platform::hasExtension(name, ".cab")) continue;
     if (auto path = platform::pathInFolder(paths, contents.folder, name)) files.push_back({std::move(*path), true});
   }
   if (depth >= kMaxSearchDepth) return;
@@ -109,6 +103,10 @@ std::vector<report::OriginalFinding> OriginalSearch::find(const checks::BadFileL
   return findings;
 }
 
+bool OriginalSearch::Wanted::mayBe(std::string_view candidateName) const {
+  return reference.has_value() || platform::sameAsciiFolded(candidateName, name);
+}
+
 std::optional<report::VerifiedOriginal> OriginalSearch::verified(
     const Wanted& wanted, const std::string& name, const std::optional<checks::CandidateFacts>& facts) const {
   if (!facts || !facts->facility) return std::nullopt;
@@ -116,8 +114,7 @@ std::optional<report::VerifiedOriginal> OriginalSearch::verified(
     if (facts->crc != *wanted.reference) return std::nullopt;
     return report::VerifiedOriginal{{}, {}, true, facts->crc};
   }
-  // Without a reference value only a file of the same name can stand for the original.
-  if (!platform::sameAsciiFolded(name, wanted.name) || !facts->sectionSound) return std::nullopt;
+  if (!wanted.mayBe(name) || !facts->sectionSound) return std::nullopt;
   return report::VerifiedOriginal{{}, {}, false, facts->crc};
 }
 
@@ -130,7 +127,7 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
     std::optional<std::string> path = platform::pathInFolder(paths_, contents.folder, name);
     if (!path) continue;
     // A file that cannot be the original is not read.
-    if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) continue;
+    if (!wanted.mayBe(name)) continue;
     if (auto original = verified(wanted, name, factsOf(*path))) {
       original->path = std::move(*path);
       return original;
@@ -146,7 +143,7 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchPlace(const Wanted
       original = searchCabinet(wanted, file.path);
     } else {
       const std::string name = platform::fileNameOf(file.path);
-      if (!wanted.reference && !platform::sameAsciiFolded(name, wanted.name)) continue;
+      if (!wanted.mayBe(name)) continue;
       original = verified(wanted, name, factsOf(file.path));
       if (original) original->path = file.path;
     }
@@ -173,7 +170,7 @@ const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) 
   // A file named as a place is a candidate of its own, or a cabinet; a folder
   // is searched with its subfolders.
   if (platform::isExistingFile(place)) {
-    entry->second.push_back({place, isCabinetName(platform::fileNameOf(place))});
+    entry->second.push_back({place, platform::hasExtension(place, ".cab")});
   } else {
     collectPlaceFiles(paths_, withSeparator(place), 0, entry->second);
   }

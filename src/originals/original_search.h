@@ -76,6 +76,8 @@ class OriginalSearch {
   struct Wanted {
     std::string name;
     std::optional<std::uint32_t> reference;
+    // Without a reference value only a file of the same name can stand for the original.
+    bool mayBe(std::string_view candidateName) const;
   };
   struct CabinetEntry {
     std::string name;  // as stored, folders included

@@ -25,6 +25,10 @@ bool sameAsciiFolded(std::string_view a, std::string_view b) {
                     [](char x, char y) { return foldAscii(x) == foldAscii(y); });
 }
 
+bool hasExtension(std::string_view name, std::string_view extension) {
+  return name.size() >= extension.size() && sameAsciiFolded(name.substr(name.size() - extension.size()), extension);
+}
+
 namespace {
 
 bool isControl(char c) { return static_cast<unsigned char>(c) < 0x20; }

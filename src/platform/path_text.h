@@ -32,6 +32,9 @@ constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<
 // compares are ASCII, so a trail byte can never make two names equal.
 bool sameAsciiFolded(std::string_view a, std::string_view b);
 
+// True when `name` ends with `extension` (".bgl"), in any letter case.
+bool hasExtension(std::string_view name, std::string_view extension);
+
 // `text` with the ASCII letters A to Z lowered; other bytes, and the trail
 // bytes of two-byte characters, unchanged.
 std::string asciiLower(std::string text, LeadByteTest isLeadByte = platform::isLeadByte);

@@ -34,7 +34,7 @@ std::string componentOnDisk(const std::string& parent, const std::string& compon
 // makes short names, one dot or blank that ends the name is dropped first,
 // and a leading dot starts no extension.
 bool matchesBglSearch(std::string_view name) {
-  if (name.size() >= 4 && sameAsciiFolded(name.substr(name.size() - 4), ".bgl")) return true;
+  if (hasExtension(name, ".bgl")) return true;
   if (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.remove_suffix(1);
   const std::size_t dot = name.rfind('.');
   return dot != std::string_view::npos && dot > 0 && sameAsciiFolded(name.substr(dot + 1, 3), "bgl");
