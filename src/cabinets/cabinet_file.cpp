@@ -1,5 +1,6 @@
 #include "cabinets/cabinet_file.h"
 
+#include <algorithm>
 #include <array>
 
 namespace cabinets {
@@ -13,14 +14,12 @@ std::optional<CabinetFile> CabinetFile::open(const std::string& path) {
 }
 
 std::optional<std::size_t> CabinetFile::read(std::span<std::uint8_t> into) {
-  std::size_t copied = 0;
-  while (copied < into.size() && position_ < size_) {
-    const std::size_t got = platform::readAt(file_.get(), position_, into.subspan(copied));
-    if (got == 0) return std::nullopt;  // short of the size the system told: unreadable
-    copied += got;
-    position_ += got;
-  }
-  return copied;
+  if (position_ >= size_) return 0;
+  const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), size_ - position_));
+  // Short of the size the system told: unreadable.
+  if (!platform::readExactly(file_.get(), position_, into.first(wanted))) return std::nullopt;
+  position_ += wanted;
+  return wanted;
 }
 
 bool CabinetFile::seek(std::int64_t offset, From from) {

@@ -72,14 +72,8 @@ bool restoreOriginals(RunState& state, const std::vector<report::OriginalFinding
     if (finding.isStock && finding.original) replacements.push_back({finding.badPath, *finding.original});
   }
   report::RestoreReport restored;
-  if (!replacements.empty() && !state.request.ownFolder) {
-    // The backups go beside the program: without its folder nothing is replaced.
-    for (const restore::Replacement& replacement : replacements) {
-      restored.files.push_back(
-          {replacement.target, false, report::formatText(report::kReasonNoBackupFolder, report::kOwnFolderUnknown)});
-    }
-  } else if (!replacements.empty()) {
-    restored = restore::restoreFiles(replacements, *state.request.ownFolder, state.checker.crcKernel());
+  if (!replacements.empty()) {
+    restored = restore::restoreFiles(replacements, state.request.ownFolder, state.checker.crcKernel());
   }
   report::printRestore(state.console, restored);
   anyRestored = std::any_of(restored.files.begin(), restored.files.end(), [](const auto& file) { return file.restored; });

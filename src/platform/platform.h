@@ -165,6 +165,17 @@ std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* f
 // is as it was). Fewer than asked does not by itself mean the end.
 std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into);
 
+// Reads all of `into` from `position` by readAt, in as many calls as that
+// takes; false when the file ends or fails first.
+inline bool readExactly(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+  for (std::size_t got = 0; got < into.size();) {
+    const std::size_t read = readAt(file, position + got, into.subspan(got));
+    if (read == 0) return false;
+    got += read;
+  }
+  return true;
+}
+
 // The size of a file opened by openForReading, as the system tells it now.
 std::optional<std::uint64_t> fileSize(std::FILE* file);
 

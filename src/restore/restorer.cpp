@@ -39,11 +39,7 @@ std::optional<Bytes> wholeFile(const std::string& path) {
   const std::optional<std::uint64_t> size = platform::fileSize(file.get());
   if (!size || *size > cabinets::kMaxEntrySize) return std::nullopt;
   Bytes bytes(static_cast<std::size_t>(*size));
-  for (std::size_t got = 0; got < bytes.size();) {
-    const std::size_t read = platform::readAt(file.get(), got, std::span(bytes).subspan(got));
-    if (read == 0) return std::nullopt;
-    got += read;
-  }
+  if (!platform::readExactly(file.get(), 0, bytes)) return std::nullopt;
   return bytes;
 }
 
@@ -155,8 +151,9 @@ std::string timeStamp() {
 }
 
 // A new folder for this restore's backups, or why none could be made.
-std::pair<std::string, std::optional<std::string>> makeBackupFolder(const std::string& ownFolder) {
-  const std::string root = backupsRoot(ownFolder);
+std::pair<std::string, std::optional<std::string>> makeBackupFolder(const std::optional<std::string>& ownFolder) {
+  if (!ownFolder) return {{}, report::formatText(report::kReasonNoBackupFolder, report::kOwnFolderUnknown)};
+  const std::string root = backupsRoot(*ownFolder);
   if (!platform::pathExists(root)) {
     if (const std::optional<platform::FileFailure> failure = platform::createFolder(root)) {
       return {{}, report::formatText(report::kReasonNoBackupFolder, failure->message.c_str())};
@@ -256,8 +253,8 @@ report::PutBackFile putBack(const ManifestEntry& entry, const std::string& folde
 
 }  // namespace
 
-report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements, const std::string& ownFolder,
-                                   checks::Crc32Function crcKernel) {
+report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements,
+                                   const std::optional<std::string>& ownFolder, checks::Crc32Function crcKernel) {
   report::RestoreReport report;
   std::vector<Pending> pending;
   for (const Replacement& replacement : replacements) {

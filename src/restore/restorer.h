@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,10 @@ struct Replacement {
 void clearLeftovers(const std::string& ownFolder);
 
 // Restores each file of `replacements` in turn, keeping the old ones in a new
-// backup folder under `ownFolder`.
-report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements, const std::string& ownFolder,
-                                   checks::Crc32Function crcKernel);
+// backup folder under `ownFolder`; without it (the program's own folder could
+// not be read) nothing is replaced.
+report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements,
+                                   const std::optional<std::string>& ownFolder, checks::Crc32Function crcKernel);
 
 // Puts back the files of the latest restore under `ownFolder` not yet undone,
 // each only while it still holds the bytes the restore put there.
