@@ -506,19 +506,25 @@ TEST(Parity, FolderTextsAreReadAsWindowsReadsThem) {
   EXPECT_EQ(records, 12U);
 }
 
-// ".." stops at a drive's root: on drive C of the prefix, far from the Linux
-// root. The Linux program shows the path without the ".." that Windows
-// stops, so only the verdicts are compared.
+// ".." stops at a drive's root, in a drive path and in a Local value read in
+// the host folder: on drive C of the prefix, far from the Linux root. The
+// Linux program shows the path without the ".." that Windows stops, so only
+// the verdicts are compared.
 TEST(Parity, ParentsStopAtTheDrivesRoot) {
   Scene scene(Drive::C);
   const std::string host = scene.windowsHost;
-  scene.install.config({{areaSection(1), host.substr(0, 3) + "..\\..\\" + host.substr(3) + "\\Addon\\P3"}})
-      .file("Addon/P3/scenery/p3.bgl", faultyFacilityFile());
+  scene.install
+      .config({{areaSection(1), host.substr(0, 3) + "..\\..\\" + host.substr(3) + "\\Addon\\P3"},
+               {areaSection(2), "..\\..\\..\\..\\..\\" + host.substr(3) + "\\Addon\\P4"}})
+      .file("Addon/P3/scenery/p3.bgl", faultyFacilityFile())
+      .file("Addon/P4/scenery/p4.bgl", faultyFacilityFile());
   const auto [linux, windows] = scene.runBoth();
   EXPECT_EQ(linux.exitStatus, 1);
   EXPECT_EQ(windows.exitStatus, 1);
   for (const Outcome* outcome : {&linux, &windows}) {
-    EXPECT_NE(outcome->listing.find("/Addon/P3/scenery/p3.bgl  (Add-on file)"), std::string::npos) << outcome->listing;
+    for (const char* file : {"/Addon/P3/scenery/p3.bgl  (Add-on file)", "/Addon/P4/scenery/p4.bgl  (Add-on file)"}) {
+      EXPECT_NE(outcome->listing.find(file), std::string::npos) << outcome->listing;
+    }
   }
 }
 

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "platform/ini_text.h"
 #include "platform/text_encoding.h"
+#include "platform/windows_path.h"
 #include "support/code_pages.h"
 
 namespace {
@@ -68,6 +69,16 @@ TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {
   EXPECT_TRUE(platform::isNameWindowsCannotHold("\x95\x5C\x83\x7C.bgl", noLeadByte));
   EXPECT_FALSE(platform::isPathWindowsRefuses("\x95\x5C\x83\x7C", cp932LeadByte));
   EXPECT_TRUE(platform::isPathWindowsRefuses("\x83\x7C|", cp932LeadByte));
+}
+
+// ".." as Windows stops it at a drive's root, counted from where a text is appended.
+TEST(WindowsPath, ParentsStopAtTheRoot) {
+  EXPECT_EQ(platform::foldersBelowRoot("C:\\FS\\Tools\\..", 3, '\\'), 1U);
+  EXPECT_EQ(platform::foldersBelowRoot("C:\\", 3, '\\'), 0U);
+  EXPECT_EQ(platform::foldersBelowRoot("/a//b/./c/", 1, '/'), 3U);
+  EXPECT_EQ(platform::withoutParentsAbove("..\\..\\a\\..\\..\\b", 1), "..\\a\\..\\b");
+  EXPECT_EQ(platform::withoutParentsAbove("../x/", 0), "x/");
+  EXPECT_EQ(platform::withoutParentsAbove("a\\.\\..\\..", 5), "a\\.\\..\\..");
 }
 
 // Names compared as Windows compares them: the letters of code page 1252 in

@@ -4,6 +4,7 @@
 #include "driver/host_folder.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
+#include "platform/windows_path.h"
 #include "report/texts.h"
 
 namespace driver {
@@ -24,7 +25,9 @@ std::optional<std::string> sceneryFolderPath(const platform::SystemPaths& paths,
   if (local.kind == Kind::Unreachable) return std::nullopt;
   // Add-on areas registered outside the simulator's folder are scanned where they are.
   if (local.kind == Kind::Absolute) return platform::joinPath(paths, {local.path, kSceneryFolder, ""});
-  return platform::joinPath(paths, {hostFolder, local.path, kSceneryFolder, ""});
+  // Windows stops a ".." at the drive's root.
+  const std::string relative = platform::withoutParentsAbove(local.path, platform::foldersBelowDriveRoot(paths, hostFolder));
+  return platform::joinPath(paths, {hostFolder, relative, kSceneryFolder, ""});
 }
 
 std::string areaSectionName(unsigned area) { return report::formatText(kAreaSection, area); }

@@ -60,6 +60,12 @@ SystemPaths systemPaths(const std::string& ownFolder);
 // prefix's drive_c, Z: for one elsewhere), each character one byte.
 std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path);
 
+// How many folders below the root of its drive `path` lies once Windows has
+// read it ("C:\\FS2002\\Tools\\.." lies one below C:\\): the most ".." a text
+// appended to it can climb before Windows stops it. Elsewhere than Windows
+// the drive is the one windowsPathLength measures with.
+std::size_t foldersBelowDriveRoot(const SystemPaths& paths, std::string_view path);
+
 // Text of registry value `valueName` under HKEY_LOCAL_MACHINE\`key` in the
 // 32-bit view, where 32-bit setup programs such as FS2002's write; nothing
 // when the key or value is missing, is no text, or is longer than

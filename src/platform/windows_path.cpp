@@ -80,4 +80,33 @@ std::string collapsedPath(std::string_view path, std::size_t rootLength, char se
   return collapsed;
 }
 
+std::string withoutParentsAbove(std::string_view relative, std::size_t depth) {
+  std::string kept;
+  for (std::size_t start = 0; start <= relative.size();) {
+    const std::size_t end = componentEnd(relative, start);
+    const std::string_view component = relative.substr(start, end - start);
+    const std::string_view withSeparator = relative.substr(start, std::min(end + 1, relative.size()) - start);
+    start = end + 1;
+    if (component == ".." && depth == 0) continue;
+    if (component == "..") {
+      --depth;
+    } else if (!component.empty() && component != ".") {
+      ++depth;
+    }
+    kept.append(withSeparator);
+  }
+  return kept;
+}
+
+std::size_t foldersBelowRoot(std::string_view path, std::size_t rootLength, char separator) {
+  const std::string collapsed = collapsedPath(path, rootLength, separator);
+  std::size_t folders = 0;
+  for (std::size_t at = std::min(rootLength, collapsed.size()); at < collapsed.size();) {
+    const std::size_t end = std::min(collapsed.find(separator, at), collapsed.size());
+    if (end > at) ++folders;
+    at = end + 1;
+  }
+  return folders;
+}
+
 }  // namespace platform

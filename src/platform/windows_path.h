@@ -35,4 +35,12 @@ WindowsPathStart windowsPathStart(std::string_view text);
 // and blanks dropped from the end of the last one.
 std::string collapsedPath(std::string_view path, std::size_t rootLength, char separator);
 
+// `relative` (separators '\\' and '/' alike) without each ".." that would lead
+// more than `depth` folders up from where it starts, as Windows stops them at
+// a drive's root; everything else kept as written.
+std::string withoutParentsAbove(std::string_view relative, std::size_t depth);
+
+// How many folders below its root a path names once collapsed.
+std::size_t foldersBelowRoot(std::string_view path, std::size_t rootLength, char separator);
+
 }  // namespace platform

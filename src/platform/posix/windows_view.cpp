@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/path_text.h"
 #include "platform/ini_text.h"
@@ -64,28 +65,6 @@ std::string view32Key(std::string_view key) {
 // Wine names files: ANSI turned into UTF-8, UTF-8 kept.
 std::string systemText(const std::string& text) { return isUtf8(text) ? text : utf8FromAnsi(text); }
 
-// A drive path without the ".." components that would lead above the
-// drive's root, where Windows stops them.
-std::string withoutParentsAboveRoot(std::string_view drivePath) {
-  std::string kept(drivePath.substr(0, 3));
-  std::size_t depth = 0;
-  for (std::size_t start = 3; start <= drivePath.size();) {
-    std::size_t end = start;
-    while (end < drivePath.size() && drivePath[end] != '\\' && drivePath[end] != '/') ++end;
-    const std::string_view component = drivePath.substr(start, end - start);
-    const std::string_view withSeparator = drivePath.substr(start, std::min(end + 1, drivePath.size()) - start);
-    start = end + 1;
-    if (component == ".." && depth == 0) continue;
-    if (component == "..") {
-      --depth;
-    } else if (!component.empty() && component != ".") {
-      ++depth;
-    }
-    kept.append(withSeparator);
-  }
-  return kept;
-}
-
 const std::string& winePrefixOf(const SystemPaths& paths) {
   static const std::string kNone;
   return paths ? paths->winePrefix : kNone;
@@ -102,10 +81,10 @@ SystemPaths posix::pathsThroughPrefix(std::string prefix) {
   return std::make_shared<const PathMap>(std::move(map));
 }
 
-std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path) {
-  if (path.empty() || path.front() != '/') return ansiFromUtf8(path).size();
-  // The drive whose folder holds the path most closely, as Wine names it;
-  // without one, Z: as in a prefix that maps the root.
+// The length of the folder of the drive that holds the absolute `path` most
+// closely, as Wine names it; 0 for the root, which Z: stands for without a
+// prefix or a drive of its own.
+std::size_t driveFolderLength(const SystemPaths& paths, std::string_view path) {
   std::size_t held = 0;
   const std::vector<std::pair<char, std::string>> rootOnly = {{'z', "/"}};
   for (const auto& [letter, folder] : paths ? paths->driveFolders : rootOnly) {
@@ -113,7 +92,18 @@ std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path) {
     const bool holds = path.starts_with(root) && (path.size() == root.size() || path[root.size()] == '/');
     if (holds && root.size() > held) held = root.size();
   }
-  const std::string_view rest = path.substr(held);
+  return held;
+}
+
+std::size_t foldersBelowDriveRoot(const SystemPaths& paths, std::string_view path) {
+  if (path.empty() || path.front() != '/') return std::numeric_limits<std::size_t>::max();  // none known
+  const std::string_view rest = path.substr(driveFolderLength(paths, path));
+  return rest.empty() ? 0 : foldersBelowRoot(rest, 1, '/');
+}
+
+std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path) {
+  if (path.empty() || path.front() != '/') return ansiFromUtf8(path).size();
+  const std::string_view rest = path.substr(driveFolderLength(paths, path));
   return 2 + (rest.empty() ? 1 : ansiFromUtf8(rest).size());  // "C:" and the rest, "C:\" for the drive itself
 }
 
@@ -263,7 +253,8 @@ FolderText folderText(const SystemPaths& paths, std::string_view windowsText) {
   }
   const WindowsPathStart start = windowsPathStart(windowsText);
   if (start.kind == WindowsPathKind::DriveAbsolute) {
-    const std::string path = wine::drivePathOnDisk(winePrefixOf(paths), withoutParentsAboveRoot(windowsText));
+    const std::string path = wine::drivePathOnDisk(
+        winePrefixOf(paths), std::string(windowsText.substr(0, 3)) + withoutParentsAbove(windowsText.substr(3), 0));
     return {path.empty() ? FolderText::Kind::Unreachable : FolderText::Kind::Absolute, path};
   }
   // "\\.\C:\x" and "\\?\C:\x" name drive C's folder x; nothing else

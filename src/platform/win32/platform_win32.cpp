@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "platform/path_text.h"
+#include "platform/windows_path.h"
 
 namespace platform {
 
@@ -331,6 +332,12 @@ bool setReadOnly(const std::string& path, bool readOnly) {
 }
 
 std::size_t windowsPathLength(const SystemPaths&, std::string_view path) { return path.size(); }
+
+std::size_t foldersBelowDriveRoot(const SystemPaths&, std::string_view path) {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return foldersBelowRoot(text, windowsPathStart(text).rootLength, '\\');
+}
 
 FolderText folderText(const SystemPaths&, std::string_view windowsText) {
   const bool absolute = isDrivePath(windowsText) || windowsText.substr(0, 2) == "\\\\";
