@@ -137,6 +137,7 @@ cmake --build "$wine_build" --target trawlex windows_floor >/dev/null
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine_loader=/usr/lib/wine/wine64
 "$wine_loader" wineboot -i >/dev/null 2>&1
+wineserver -w  # the server wineboot started ends first: a second one would not start
 wineserver -p >/dev/null 2>&1  # one server for every run, started once, holding no output of ours
 cp "$wine_build/src/trawlex.exe" "$host/Tools/trawlex.exe"
 windows_host="Z:$(echo "$host" | tr / '\\')"

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -259,13 +260,16 @@ std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* f
 std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
   // The C library keeps the system's handle as an integer.
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));  // NOLINT(performance-no-int-to-ptr)
-  // A synchronous handle reads at the OVERLAPPED offset and waits for the bytes.
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(position);
-  at.OffsetHigh = static_cast<DWORD>(position >> 32);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  // The handle's own position, which no stream call uses, is moved there
+  // and read from: a read at an OVERLAPPED offset costs Wine a call to its
+  // server on top, for every read.
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(position, std::numeric_limits<LONGLONG>::max()));
+  if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN)) return 0;
   const auto ask = static_cast<DWORD>(std::min<std::size_t>(into.size(), 0x40000000U));
   DWORD got = 0;
-  if (handle == INVALID_HANDLE_VALUE || !ReadFile(handle, into.data(), ask, &got, &at)) return 0;
+  if (!ReadFile(handle, into.data(), ask, &got, nullptr)) return 0;
   return got;
 }
 
@@ -352,8 +356,11 @@ bool prepareStandardOutput() {
   // Text mode would turn the writer's CR LF into CR CR LF.
   _setmode(_fileno(stdout), _O_BINARY);
   const bool terminal = _isatty(_fileno(stdout)) != 0;
-  // Without the block buffer the stream keeps its default; output is the same.
-  if (!terminal) (void)std::setvbuf(stdout, nullptr, _IOFBF, kOutputBlockSize);
+  // A console (or NUL) would otherwise get no buffer, and the C library
+  // writes an unbuffered stream one character per system call; a terminal's
+  // prints are flushed whole, one call each. Without the buffer the output is
+  // the same.
+  (void)std::setvbuf(stdout, nullptr, _IOFBF, kOutputBlockSize);
   return terminal;
 }
 
