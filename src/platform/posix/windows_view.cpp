@@ -81,6 +81,8 @@ SystemPaths posix::pathsThroughPrefix(std::string prefix) {
   return std::make_shared<const PathMap>(std::move(map));
 }
 
+namespace {
+
 // The length of the folder of the drive that holds the absolute `path` most
 // closely, as Wine names it; 0 for the root, which Z: stands for without a
 // prefix or a drive of its own.
@@ -94,6 +96,8 @@ std::size_t driveFolderLength(const SystemPaths& paths, std::string_view path) {
   }
   return held;
 }
+
+}  // namespace
 
 std::size_t foldersBelowDriveRoot(const SystemPaths& paths, std::string_view path) {
   if (path.empty() || path.front() != '/') return std::numeric_limits<std::size_t>::max();  // none known
