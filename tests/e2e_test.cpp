@@ -1,8 +1,8 @@
 // Whole runs of the real program on synthetic installations: console bytes,
 // listing bytes and exit status compared exactly.
 
+#include <algorithm>
 #include <map>
-#include <regex>
 #include <string>
 
 #include "e2e_fixture.h"
@@ -163,7 +163,10 @@ TEST_F(EndToEnd, AbsoluteLocalValueIsScannedWhereItPoints) {
   writeBytes(addon / "scenery" / "field.bgl", faultyFacilityFile());
   // On Linux as a Wine user writes it, on drive Z:.
   std::string local = addon.string();
-  if (local.front() == '/') local = "Z:" + std::regex_replace(local, std::regex("/"), "\\");
+  if (local.front() == '/') {
+    std::replace(local.begin(), local.end(), '/', '\\');
+    local = "Z:" + local;
+  }
   install.config({{areaSection(1), local}});
   const ProgramRun result = run();
   EXPECT_EQ(result.exitStatus, 1);
