@@ -144,19 +144,33 @@ class Scene {
   std::vector<std::string> windowsArguments;
 };
 
+// The number of bad-file records in a listing.
+std::size_t recordsIn(const std::string& listing) {
+  std::size_t records = 0;
+  for (std::size_t at = listing.find("  (Add-on file)"); at != std::string::npos;
+       at = listing.find("  (Add-on file)", at + 1)) {
+    ++records;
+  }
+  return records;
+}
+
 // Lays a case out and checks that both programs agree on it; gives the
 // number of bad-file records in the Linux program's listing, so that a case
 // can tell that both did not merely miss the same files.
 std::size_t expectParity(const std::function<void(Scene&)>& layOut, Drive drive = Drive::Z) {
   Scene scene(drive);
   layOut(scene);
-  const Outcome linux = scene.expectSameOutcome();
-  std::size_t records = 0;
-  for (std::size_t at = linux.listing.find("  (Add-on file)"); at != std::string::npos;
-       at = linux.listing.find("  (Add-on file)", at + 1)) {
-    ++records;
-  }
-  return records;
+  return recordsIn(scene.expectSameOutcome().listing);
+}
+
+// Runs both programs where their texts cannot be compared (each shows some
+// path in its own way) and checks that both end with `exitStatus`; gives
+// both outcomes, for the verdicts to be compared.
+std::pair<Outcome, Outcome> expectSameStatus(Scene& scene, int exitStatus) {
+  auto outcomes = scene.runBoth();
+  EXPECT_EQ(outcomes.first.exitStatus, exitStatus);
+  EXPECT_EQ(outcomes.second.exitStatus, exitStatus);
+  return outcomes;
 }
 
 TEST(Parity, NoHostFolder) {
@@ -518,9 +532,7 @@ TEST(Parity, ParentsStopAtTheDrivesRoot) {
                {areaSection(2), "..\\..\\..\\..\\..\\" + host.substr(3) + "\\Addon\\P4"}})
       .file("Addon/P3/scenery/p3.bgl", faultyFacilityFile())
       .file("Addon/P4/scenery/p4.bgl", faultyFacilityFile());
-  const auto [linux, windows] = scene.runBoth();
-  EXPECT_EQ(linux.exitStatus, 1);
-  EXPECT_EQ(windows.exitStatus, 1);
+  const auto [linux, windows] = expectSameStatus(scene, 1);
   for (const Outcome* outcome : {&linux, &windows}) {
     for (const char* file : {"/Addon/P3/scenery/p3.bgl  (Add-on file)", "/Addon/P4/scenery/p4.bgl  (Add-on file)"}) {
       EXPECT_NE(outcome->listing.find(file), std::string::npos) << outcome->listing;
@@ -662,20 +674,10 @@ TEST(Parity, BackslashInsideALinuxName) {
   scene.install.config({{areaSection(1), "World"}})
       .file("World/scenery/a\\b.bgl", faultyFacilityFile())
       .file("World/scenery/fine.bgl", faultyFacilityFile());
-  const auto [linux, windows] = scene.runBoth();
-  EXPECT_EQ(linux.exitStatus, 2);
-  EXPECT_EQ(windows.exitStatus, 2);
+  const auto [linux, windows] = expectSameStatus(scene, 2);
   for (const Outcome* outcome : {&linux, &windows}) {
     EXPECT_NE(outcome->console.find("WARNING: 1 BGL file(s)"), std::string::npos) << outcome->console;
   }
-}
-
-std::size_t recordsIn(const std::string& listing) {
-  std::size_t records = 0;
-  for (std::size_t at = listing.find("(Add-on file)"); at != std::string::npos; at = listing.find("(Add-on file)", at + 1)) {
-    ++records;
-  }
-  return records;
 }
 
 // Names are compared as Windows compares them: every letter of code page
@@ -693,9 +695,7 @@ TEST(Parity, NamesBeyondAsciiAreComparedAsWindowsComparesThem) {
   scene.install.file("Addon/M\u00fcnchen/scenery/m.bgl", faultyFacilityFile())
       .file("Addon/\u00e9cole/\u00e9t\u00e9/scenery/e.bgl", faultyFacilityFile())
       .file("Addon/L\u00f3dz/scenery/l.bgl", faultyFacilityFile());
-  const auto [linux, windows] = scene.runBoth();
-  EXPECT_EQ(linux.exitStatus, 1);
-  EXPECT_EQ(windows.exitStatus, 1);
+  const auto [linux, windows] = expectSameStatus(scene, 1);
   // Area.003 and Area.004 both name Lodz ("l" with stroke has the best fit "l").
   EXPECT_EQ(recordsIn(linux.listing), 4U) << linux.listing;
   EXPECT_EQ(recordsIn(windows.listing), 4U) << windows.listing;
