@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "checks/crc32.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {
@@ -17,14 +18,13 @@ int main(int argc, char** argv) {
   for (const checks::Crc32Kernel& candidate : checks::availableCrc32Kernels()) {
     if (std::strcmp(candidate.name, argv[1]) == 0) kernel = candidate.update;
   }
-  std::FILE* file = std::fopen(argv[3], "rb");
-  if (kernel == nullptr || file == nullptr) {
+  const platform::File file = platform::openForReading(argv[3]);
+  if (kernel == nullptr || !file) {
     std::fprintf(stderr, "crc_file: unknown kernel or unreadable file\n");
     return 2;
   }
   std::vector<std::uint8_t> window(std::strtoul(argv[2], nullptr, 10));
   checks::FileBytes bytes(file, window);
   std::printf("%08X\n", static_cast<unsigned>(checks::fileCrc32(bytes, kernel)));
-  std::fclose(file);
   return 0;
 }

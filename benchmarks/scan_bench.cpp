@@ -84,7 +84,7 @@ struct Measure {
 
 // Reads the rest of a file after its first block, block by block, up to the
 // read that finds its end.
-void readRest(std::FILE* file, std::vector<std::uint8_t>& buffer) {
+void readRest(const platform::File& file, std::vector<std::uint8_t>& buffer) {
   std::uint64_t position = buffer.size();
   for (std::size_t got = 0; (got = platform::readAt(file, position, buffer)) > 0;) position += got;
 }
@@ -103,19 +103,18 @@ int floor(const std::string& host) {
     if (local.empty()) continue;
     const platform::FolderListing listing = platform::findBglFiles({}, *driver::sceneryFolderPath({}, host, local));
     for (const std::string& name : listing.names) {
-      std::FILE* file = platform::openForReading(listing.folder + name);
-      if (file == nullptr) continue;
+      const platform::File file = platform::openForReading(listing.folder + name);
+      if (!file) continue;
       if (platform::readAt(file, 0, buffer) >= checks::kFacilityHeaderSize &&
           checks::findStockChecksum(platform::asciiLower(name))) {
         readRest(file, buffer);
       }
-      std::fclose(file);
     }
   }
   return 0;
 }
 
-int scan(const std::string& host, const std::string& kernelName) {
+int scanInstallation(const std::string& host, const std::string& kernelName) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> devNull(std::fopen("/dev/null", "wb"), std::fclose);
   report::TextOut console(devNull.get(), false);
   driver::RunRequest request;
@@ -182,11 +181,10 @@ int readAll(const std::string& place) {
   everyCandidate(place + "/", paths);
   std::vector<std::uint8_t> buffer(checks::kCrcReadBlockSize);
   for (const std::string& path : paths) {
-    std::FILE* file = platform::openForReading(path);
-    if (file == nullptr) continue;
+    const platform::File file = platform::openForReading(path);
+    if (!file) continue;
     std::uint64_t position = 0;
     for (std::size_t got = 0; (got = platform::readAt(file, position, buffer)) > 0;) position += got;
-    std::fclose(file);
   }
   return paths.empty() ? 1 : 0;
 }
@@ -195,9 +193,10 @@ int originalsSearch(const std::string& place) {
   checks::BadFileLists lists;
   const std::string badName(checks::StockChecksums[0].name);
   lists.checksumErrorList.prepend({"/no such folder/" + badName, true, checks::ChecksumComparison{0, 0}});
-  originals::OriginalSearch search({}, checks::selectedCrc32Kernel().update, nullptr);
+  platform::SystemFileSystem files;
+  originals::OriginalSearch search(files, {}, checks::selectedCrc32Kernel().update, nullptr);
   const Measure measure;
-  const std::vector<report::OriginalFinding> findings = search.find(lists, {{place}, false});
+  const std::vector<originals::OriginalFinding> findings = search.find(lists, {{place}, false});
   return findings.size() == 1 && !findings[0].original ? 0 : 1;
 }
 
@@ -205,7 +204,7 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "make" && argc == 4) return make(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (command == "floor" && argc == 3) return floor(argv[2]);
-  if (command == "scan" && argc == 4) return scan(argv[2], argv[3]);
+  if (command == "scan" && argc == 4) return scanInstallation(argv[2], argv[3]);
   if (command == "makecfg" && argc == 4) return makeConfig(argv[2], std::strtoul(argv[3], nullptr, 10));
   if (command == "config" && argc == 3) return config(argv[2]);
   if (command == "shared" && argc == 4) return shared(std::strtoul(argv[2], nullptr, 10), argv[3]);

@@ -214,7 +214,7 @@ TEST(StockTables, LookupsFoldOnlyAsciiLetters) {
 // Reads of a window that counts the system's reads.
 struct CountedReads {
   static inline int count = 0;
-  static std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+  static std::size_t readAt(const platform::File& file, std::uint64_t position, std::span<std::uint8_t> into) {
     ++count;
     return platform::readAt(file, position, into);
   }

@@ -216,7 +216,7 @@ TEST(FileChecker, EachFileIsJudgedByItsOwnBytesThroughTheSharedWindow) {
 // What the walk does not read as FS2002 loads it, each at its line; only the
 // first few hundred are kept, the rest counted.
 TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
-  using Kind = report::ConfigNote::Kind;
+  using Kind = scan::ConfigNote::Kind;
   testsupport::TempDir dir;
   const std::string path = (dir.path() / "Scenery.cfg").string();
   testsupport::writeText(path,
@@ -224,9 +224,9 @@ TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
                          "[Area.10]\r\nLocal=Ten\r\nLocal=Other\r\n"                  // 5-7
                          "[AREA.002]\r\nLocal=a\r\n[Area.001]\r\nActive=FALSE\r\n"  // 8-11
                          "[Area.000]\r\n[Area.400]\r\n[Area.1x]\r\n[Areas.005]\r\n");  // 12-15
-  const std::vector<report::AreaSummary> areas = {
+  const std::vector<scan::AreaSummary> areas = {
       {1, "/fs/A/scenery/", true, 1, 0}, {2, "/fs/a/scenery/", true, 1, 0}, {3, "/fs/none/", false, 0, 0}};
-  const report::ConfigSurvey survey = driver::surveyConfig({}, path, areas);
+  const scan::ConfigSurvey survey = driver::surveyConfig({}, path, areas);
   EXPECT_EQ(survey.configPath, path);
   ASSERT_EQ(survey.notes.size(), 6U);
   const auto expectNote = [&survey](std::size_t i, Kind kind, std::size_t line, const std::string& section) {
@@ -248,7 +248,7 @@ TEST(ConfigSurvey, NotesWhatTheWalkReadsOtherwiseThanFs2002) {
   std::string many;
   for (int i = 1; i <= 350; ++i) many += "[Area.0" + std::to_string(1000 + i).substr(1) + "]\nLocal=x\n";
   testsupport::writeText(path, many);
-  const report::ConfigSurvey capped = driver::surveyConfig({}, path, {});
+  const scan::ConfigSurvey capped = driver::surveyConfig({}, path, {});
   EXPECT_EQ(capped.notes.size(), driver::kMaxConfigNotes);
   EXPECT_EQ(capped.notShown, 50U);
   EXPECT_EQ(capped.notes.back().line, 2 * driver::kMaxConfigNotes - 1);

@@ -78,15 +78,16 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
   writeText(dir.path() / "file.bgl", "x");
   fs::create_directory(dir.path() / "folder.bgl");
   ASSERT_EQ(::mkfifo((dir.path() / "fifo.bgl").c_str(), 0600), 0);
-  std::FILE* file = platform::openForReading((dir.path() / "file.bgl").string());
-  ASSERT_NE(file, nullptr);
-  EXPECT_EQ(std::fgetc(file), 'x');
-  std::fclose(file);
+  const platform::File file = platform::openForReading((dir.path() / "file.bgl").string());
+  ASSERT_TRUE(file);
+  std::uint8_t byte = 0;
+  EXPECT_EQ(platform::readAt(file, 0, {&byte, 1}), 1U);
+  EXPECT_EQ(byte, 'x');
   fs::create_symlink(dir.path() / "gone", dir.path() / "dangling.bgl");
   // None of these is a file that failed to open: no failure is told.
   for (const char* name : {"folder.bgl", "fifo.bgl", "none.bgl", "dangling.bgl"}) {
     std::optional<platform::FileFailure> failure;
-    EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;  // a FIFO must not block
+    EXPECT_FALSE(platform::openForReading((dir.path() / name).string(), &failure)) << name;  // a FIFO must not block
     EXPECT_FALSE(failure) << name;
   }
   EXPECT_FALSE(platform::findBglFiles({}, (dir.path() / "none").string() + "/").failure);

@@ -143,19 +143,17 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
   // A folder and a missing file fail to open, but neither is a file that failed.
   for (const char* name : {"folder.bgl", "missing.bgl"}) {
     std::optional<platform::FileFailure> failure;
-    EXPECT_EQ(platform::openForReading((dir.path() / name).string(), &failure), nullptr) << name;
+    EXPECT_FALSE(platform::openForReading((dir.path() / name).string(), &failure)) << name;
     EXPECT_FALSE(failure) << name;
   }
   EXPECT_FALSE(platform::findBglFiles({}, dir.path().string() + "\\none\\").failure);
-  std::FILE* file = platform::openForReading((dir.path() / "Scenery.cfg").string());
-  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(platform::openForReading((dir.path() / "Scenery.cfg").string()));
   // A file held open without sharing is one that failed, in use by another program.
   std::optional<platform::FileFailure> failure;
-  std::fclose(file);
   const HANDLE exclusive = CreateFileA((dir.path() / "Scenery.cfg").string().c_str(), GENERIC_READ, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(platform::openForReading((dir.path() / "Scenery.cfg").string(), &failure), nullptr);
+  EXPECT_FALSE(platform::openForReading((dir.path() / "Scenery.cfg").string(), &failure));
   CloseHandle(exclusive);
   ASSERT_TRUE(failure);
   EXPECT_EQ(failure->kind, platform::FileFailure::Kind::InUse);

@@ -60,7 +60,7 @@ class Listing : public ::testing::Test {
   TempDir dir;
   CapturedConsole console;
   checks::BadFileLists lists;
-  std::vector<report::UnreadRecord> unread;
+  std::vector<scan::UnreadRecord> unread;
 };
 
 TEST_F(Listing, CleanRunWritesTheTwoTexts) {

@@ -6,9 +6,9 @@
 namespace cabinets {
 
 std::optional<CabinetFile> CabinetFile::open(const std::string& path) {
-  platform::FileHandle file{platform::openForReading(path)};
+  platform::File file = platform::openForReading(path);
   if (!file) return std::nullopt;
-  const std::optional<std::uint64_t> size = platform::fileSize(file.get());
+  const std::optional<std::uint64_t> size = platform::fileSize(file);
   if (!size) return std::nullopt;
   return CabinetFile(std::move(file), *size);
 }
@@ -17,7 +17,7 @@ std::optional<std::size_t> CabinetFile::read(std::span<std::uint8_t> into) {
   if (position_ >= size_) return 0;
   const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(into.size(), size_ - position_));
   // Short of the size the system told: unreadable.
-  if (!platform::readExactly(file_.get(), position_, into.first(wanted))) return std::nullopt;
+  if (!platform::readExactly(file_, position_, into.first(wanted))) return std::nullopt;
   position_ += wanted;
   return wanted;
 }

@@ -29,9 +29,9 @@ class CabinetFile {
   std::uint64_t position() const { return position_; }
 
  private:
-  CabinetFile(platform::FileHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+  CabinetFile(platform::File file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
-  platform::FileHandle file_;
+  platform::File file_;
   std::uint64_t size_;
   std::uint64_t position_ = 0;
 };

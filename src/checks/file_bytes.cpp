@@ -14,7 +14,7 @@ std::span<const std::uint8_t> FileBytes::bytesAtPosition() {
     // a whole window each time.
     const bool goesOn = window_.empty() || position_ == windowStart_ + window_.size();
     const std::size_t size = goesOn ? buffer_.size() : std::min(buffer_.size(), kJumpReadSize);
-    const std::size_t got = readAt_(file_, position_, buffer_.first(size));
+    const std::size_t got = readAt_(*file_, position_, buffer_.first(size));
     // A read that brings nothing leaves the window as it was, so finding the
     // end of a small file costs it no second read of its bytes.
     if (got == 0) return {};

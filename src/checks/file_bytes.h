@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <span>
 
 #include "platform/platform.h"
@@ -20,10 +19,10 @@ inline constexpr std::size_t kJumpReadSize = 4096;
 // already in memory (an entry of a cabinet) is its own window.
 class FileBytes {
  public:
-  using ReadAtFunction = std::size_t (*)(std::FILE*, std::uint64_t, std::span<std::uint8_t>);
+  using ReadAtFunction = std::size_t (*)(const platform::File&, std::uint64_t, std::span<std::uint8_t>);
 
-  FileBytes(std::FILE* file, std::span<std::uint8_t> window, ReadAtFunction readAt = platform::readAt)
-      : file_(file), buffer_(window), readAt_(readAt) {}
+  FileBytes(const platform::File& file, std::span<std::uint8_t> window, ReadAtFunction readAt = platform::readAt)
+      : file_(&file), buffer_(window), readAt_(readAt) {}
   explicit FileBytes(std::span<const std::uint8_t> wholeFile) : window_(wholeFile) {}
 
   // Moves the position; a position beyond the end is kept, and reads there
@@ -43,7 +42,7 @@ class FileBytes {
  private:
   std::span<const std::uint8_t> bytesAtPosition();
 
-  std::FILE* file_ = nullptr;               // none for a file in memory
+  const platform::File* file_ = nullptr;    // none for a file in memory
   std::span<std::uint8_t> buffer_;          // where reads of the file go
   ReadAtFunction readAt_ = nullptr;
   std::span<const std::uint8_t> window_;    // the file's bytes at hand, from windowStart_

@@ -50,10 +50,10 @@ std::string unbuiltFolderText(const RunRequest& request, const std::string& loca
 }
 
 // Scans the folder of one area that has a Local value and tells what it held.
-report::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, report::TextOut& console,
+scan::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, report::TextOut& console,
                              ScanResults& results, unsigned number, const std::string& local) {
   const auto folder = sceneryFolderPath(request.paths, request.hostFolder, local);
-  report::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
+  scan::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
   if (!folder) return area;
   const ScanCounters own = scanFolder(request.paths, checker, console, results, *folder);
   area.allFiles = own.allFiles;

@@ -48,13 +48,13 @@ class Survey : public platform::ProfileOutline {
     const SectionRole role = roleOf(name);
     if (!role.looksLikeArea) return;
     if (role.area == 0) {
-      current_.unreadNote = add({report::ConfigNote::Kind::NeverRead, line, std::string(name), "", 0, 0});
+      current_.unreadNote = add({scan::ConfigNote::Kind::NeverRead, line, std::string(name), "", 0, 0});
       current_.localPending = true;
       return;
     }
     std::size_t& first = firstLines_[role.area];
     if (first != 0) {
-      add({report::ConfigNote::Kind::Repeated, line, std::string(name), "", first, 0});
+      add({scan::ConfigNote::Kind::Repeated, line, std::string(name), "", first, 0});
       return;
     }
     first = line;
@@ -72,29 +72,29 @@ class Survey : public platform::ProfileOutline {
     if (current_.activePending && platform::sameAsciiFolded(name, "Active")) {
       current_.activePending = false;
       if (platform::sameAsciiFolded(value, "FALSE")) {
-        add({report::ConfigNote::Kind::Inactive, line, current_.name, "", 0, 0});
+        add({scan::ConfigNote::Kind::Inactive, line, current_.name, "", 0, 0});
       }
     }
   }
 
   // Notes on areas whose folder an earlier area scanned, at their section's line.
-  void addFoldersScannedBefore(const std::vector<report::AreaSummary>& areas) {
+  void addFoldersScannedBefore(const std::vector<scan::AreaSummary>& areas) {
     for (std::size_t i = 0; i < areas.size(); ++i) {
       for (std::size_t j = 0; j < i; ++j) {
         if (!areas[i].exists || !areas[j].exists || !platform::sameAsciiFolded(areas[i].folder, areas[j].folder)) {
           continue;
         }
         const unsigned area = areas[i].number;
-        add({report::ConfigNote::Kind::FolderScannedBefore, firstLines_[area], areaSectionName(area), "", 0,
+        add({scan::ConfigNote::Kind::FolderScannedBefore, firstLines_[area], areaSectionName(area), "", 0,
              areas[j].number});
         break;
       }
     }
   }
 
-  report::ConfigSurvey finish(std::string configPath) {
+  scan::ConfigSurvey finish(std::string configPath) {
     std::stable_sort(notes_.begin(), notes_.end(),
-                     [](const report::ConfigNote& a, const report::ConfigNote& b) { return a.line < b.line; });
+                     [](const scan::ConfigNote& a, const scan::ConfigNote& b) { return a.line < b.line; });
     return {std::move(configPath), std::move(notes_), notShown_};
   }
 
@@ -107,7 +107,7 @@ class Survey : public platform::ProfileOutline {
     bool activePending = false;
   };
 
-  std::optional<std::size_t> add(report::ConfigNote note) {
+  std::optional<std::size_t> add(scan::ConfigNote note) {
     if (notes_.size() >= kMaxConfigNotes) {
       ++notShown_;
       return std::nullopt;
@@ -118,14 +118,14 @@ class Survey : public platform::ProfileOutline {
 
   std::array<std::size_t, kLastArea + 1> firstLines_{};  // the line of each area's first section, 0 when none
   Current current_;
-  std::vector<report::ConfigNote> notes_;
+  std::vector<scan::ConfigNote> notes_;
   std::size_t notShown_ = 0;
 };
 
 }  // namespace
 
-report::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
-                                  const std::vector<report::AreaSummary>& areas) {
+scan::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
+                                  const std::vector<scan::AreaSummary>& areas) {
   Survey survey;
   platform::ProfileScan scan({}, "", &survey);
   if (platform::fitsPathLimit(paths, configPath)) {

@@ -3,7 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "report/explanation.h"
+#include "platform/platform.h"
+#include "scan/scan_results.h"
 
 namespace driver {
 
@@ -16,7 +17,7 @@ inline constexpr std::size_t kMaxConfigNotes = 300;
 // their Local value), an area's section repeated, areas marked
 // Active=FALSE, and areas (of `areas`, as scanned) whose folder an earlier
 // area scanned. Memory stays within the notes kept, whatever the file.
-report::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
-                                  const std::vector<report::AreaSummary>& areas);
+scan::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
+                                  const std::vector<scan::AreaSummary>& areas);
 
 }  // namespace driver

@@ -61,10 +61,10 @@ ScanCounters scanFolder(const platform::SystemPaths& paths, FileChecker& checker
     }
     // Each entry is opened under its own name, so every file is checked once.
     std::optional<platform::FileFailure> failure;
-    const platform::FileHandle file{platform::openForReading(listing.entriesFolder + foundName, &failure)};
+    const platform::File file = platform::openForReading(listing.entriesFolder + foundName, &failure);
     if (failure) results.unread.push_back({*fullPath, *failure});
     if (!file) continue;
-    const checks::FileVerdict verdict = checker.check(file.get(), name);
+    const checks::FileVerdict verdict = checker.check(file, name);
     checks::classifyFacilityFile(results.lists, *fullPath, verdict);
     count(own, verdict);
     count(results.counters, verdict);

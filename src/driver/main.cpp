@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "driver/run.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
   const bool terminal = platform::prepareStandardOutput();
   report::TextOut console(stdout, terminal);
-  driver::RunState state(console);
+  platform::SystemFileSystem files;
+  driver::RunState state(console, files);
   const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
   const driver::CommandLine command = driver::readCommandLine(arguments, platform::isExistingFile);
   const driver::RunOutcome outcome = driver::runProgram(state, command);

@@ -8,12 +8,12 @@ namespace driver {
 
 namespace {
 
-report::NamedFileResult checkNamedFile(FileChecker& checker, const std::string& path) {
-  report::NamedFileResult result;
+scan::NamedFileResult checkNamedFile(FileChecker& checker, const std::string& path) {
+  scan::NamedFileResult result;
   const std::string name = platform::asciiLower(platform::fileNameOf(path));
-  const platform::FileHandle file{platform::openForReading(path)};
-  result.opened = file != nullptr;
-  if (result.opened) result.verdict = checker.check(file.get(), name);
+  const platform::File file = platform::openForReading(path);
+  result.opened = static_cast<bool>(file);
+  if (result.opened) result.verdict = checker.check(file, name);
   return result;
 }
 
@@ -22,7 +22,7 @@ report::NamedFileResult checkNamedFile(FileChecker& checker, const std::string& 
 RunOutcome checkNamedFiles(FileChecker& checker, report::TextOut& console, const std::vector<std::string>& paths) {
   RunOutcome outcome = RunOutcome::NoBadFiles;
   for (const std::string& path : paths) {
-    const report::NamedFileResult result = checkNamedFile(checker, path);
+    const scan::NamedFileResult result = checkNamedFile(checker, path);
     if (!result.opened) {
       outcome = RunOutcome::Failed;
     } else if (result.verdict.bad() && outcome != RunOutcome::Failed) {

@@ -46,38 +46,41 @@ std::string listingPath(const RunRequest& request) {
 
 void explainIfAsked(RunState& state, const std::string& configPath) {
   if (!state.request.command.explain) return;
-  const report::ConfigSurvey config = surveyConfig(state.request.paths, configPath, state.results.areas);
+  const scan::ConfigSurvey config = surveyConfig(state.request.paths, configPath, state.results.areas);
   report::printExplanation(state.console,
                            {state.results.areas, config, state.results.lists, state.results.unread});
 }
 
 // Looks for a verified original of each bad file, in the places named on the
 // command line or else on the CD and DVD drives, and tells what it found.
-std::vector<report::OriginalFinding> findOriginals(RunState& state) {
+std::vector<originals::OriginalFinding> findOriginals(RunState& state) {
   const CommandLine& command = state.request.command;
   originals::SearchPlaces places{command.places, command.places.empty()};
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
-  report::TextOut* progress = state.console.flushesEachPrint() ? &state.console : nullptr;
-  originals::OriginalSearch search(state.request.paths, state.checker.crcKernel(), progress);
-  std::vector<report::OriginalFinding> findings = search.find(state.results.lists, places);
+  // The progress line only where each print shows at once: a console.
+  report::SearchProgressLine line(state.console);
+  originals::SearchProgress* progress = state.console.flushesEachPrint() ? &line : nullptr;
+  originals::OriginalSearch search(state.files, state.request.paths, state.checker.crcKernel(), progress);
+  std::vector<originals::OriginalFinding> findings = search.find(state.results.lists, places);
   report::printOriginals(state.console, findings, search.cabinetsNotRead());
   return findings;
 }
 
 // Puts the verified original of each bad stock file that has one in its
 // place, and tells what it did. True when every such file was replaced.
-bool restoreOriginals(RunState& state, const std::vector<report::OriginalFinding>& findings, bool& anyRestored) {
+bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFinding>& findings, bool& anyRestored) {
   std::vector<restore::Replacement> replacements;
-  for (const report::OriginalFinding& finding : findings) {
+  for (const originals::OriginalFinding& finding : findings) {
     if (finding.isStock && finding.original) replacements.push_back({finding.badPath, *finding.original});
   }
-  report::RestoreReport restored;
+  restore::RestoreReport restored;
   if (!replacements.empty()) {
-    restored = restore::restoreFiles(replacements, state.request.ownFolder, state.checker.crcKernel());
+    restored = restore::restoreFiles(state.files, replacements, state.request.ownFolder, state.checker.crcKernel());
   }
   report::printRestore(state.console, restored);
-  anyRestored = std::any_of(restored.files.begin(), restored.files.end(), [](const auto& file) { return file.restored; });
-  return std::all_of(restored.files.begin(), restored.files.end(), [](const auto& file) { return file.restored; });
+  const auto isRestored = [](const restore::RestoredFile& file) { return file.restored(); };
+  anyRestored = std::any_of(restored.files.begin(), restored.files.end(), isRestored);
+  return std::all_of(restored.files.begin(), restored.files.end(), isRestored);
 }
 
 // Scans the areas of a configuration that can be read. A scan that opened no
@@ -108,8 +111,8 @@ RunOutcome scanAndReport(RunState& state, bool again = false) {
   explainIfAsked(state, configPath);
   if (!state.request.command.originals) return outcome;
   // A restore stopped midway left files that must not pass for originals.
-  if (state.request.command.restore && state.request.ownFolder) restore::clearLeftovers(*state.request.ownFolder);
-  const std::vector<report::OriginalFinding> findings = findOriginals(state);
+  if (state.request.command.restore && state.request.ownFolder) restore::clearLeftovers(state.files, *state.request.ownFolder);
+  const std::vector<originals::OriginalFinding> findings = findOriginals(state);
   if (!state.request.command.restore) return outcome;
   bool anyRestored = false;
   const bool allRestored = restoreOriginals(state, findings, anyRestored);
@@ -143,9 +146,9 @@ RunOutcome runScan(RunState& state) {
 // Puts back the files of the latest restore kept beside the program.
 RunOutcome undoRestore(RunState& state) {
   const std::string programPath = platform::programPath();
-  report::UndoReport undone;
+  restore::UndoReport undone;
   if (!programPath.empty()) {
-    undone = restore::undoLatestRestore(platform::folderOf(programPath, platform::pathSeparator()),
+    undone = restore::undoLatestRestore(state.files, platform::folderOf(programPath, platform::pathSeparator()),
                                         state.checker.crcKernel());
   }
   report::printUndo(state.console, undone);

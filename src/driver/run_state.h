@@ -12,10 +12,10 @@
 #include "checks/file_bytes.h"
 #include "checks/file_check.h"
 #include "driver/command_line.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
-#include "report/explanation.h"
-#include "report/listing.h"
 #include "report/text_out.h"
+#include "scan/scan_results.h"
 
 // The state of one run, split by who owns what: what the run was asked and
 // found once before scanning (RunRequest, set by the run sequence), how files
@@ -43,7 +43,7 @@ class FileChecker {
   checks::Crc32Function crcKernel() const { return crcKernel_; }
 
   // Runs every check on one open file named `name` and gives the verdict.
-  checks::FileVerdict check(std::FILE* file, std::string_view name) {
+  checks::FileVerdict check(const platform::File& file, std::string_view name) {
     checks::FileBytes bytes(file, window_);
     return checks::checkFile(bytes, name, crcKernel_);
   }
@@ -64,8 +64,8 @@ struct ScanCounters {
 struct ScanResults {
   ScanCounters counters;                   // over the whole run, for the running count
   checks::BadFileLists lists;              // the bad files, newest first
-  std::vector<report::AreaSummary> areas;  // each area scanned, in order, with its own counts
-  std::vector<report::UnreadRecord> unread;  // files and folders there but unreadable, in the order met
+  std::vector<scan::AreaSummary> areas;  // each area scanned, in order, with its own counts
+  std::vector<scan::UnreadRecord> unread;  // files and folders there but unreadable, in the order met
 };
 
 // How a run ended, which the exit status reports.
@@ -79,9 +79,10 @@ enum class RunOutcome {
 
 // Everything one run holds, created by the entry and handed down.
 struct RunState {
-  explicit RunState(report::TextOut& consoleOut) : console(consoleOut) {}
+  RunState(report::TextOut& consoleOut, platform::FileSystem& fileSystem) : console(consoleOut), files(fileSystem) {}
 
   report::TextOut& console;
+  platform::FileSystem& files;  // what the search for originals and the restore reach the disk through
   RunRequest request;
   FileChecker checker;
   ScanResults results;

@@ -6,7 +6,6 @@
 #include "checks/stock_tables.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
-#include "report/texts.h"
 
 namespace originals {
 
@@ -44,62 +43,37 @@ std::string_view entryFileName(std::string_view entry) {
   return separator == std::string_view::npos ? entry : entry.substr(separator + 1);
 }
 
-const char* reasonText(cabinets::CabinetProblem problem) {
-  switch (problem) {
-    case cabinets::CabinetProblem::CannotOpen:
-      return report::kCabinetCannotOpen;
-    case cabinets::CabinetProblem::NotACabinet:
-      return report::kCabinetNotACabinet;
-    case cabinets::CabinetProblem::Damaged:
-      break;
-  }
-  return report::kCabinetDamaged;
-}
-
-// Every file of `folder` and its subfolders, to `depth` levels below, that
-// the Windows "*.bgl" search reports, and every cabinet ("*.cab", any case);
-// folders first-come, depth first.
-void collectPlaceFiles(const platform::SystemPaths& paths, const std::string& folder, int depth,
-                       std::vector<PlaceFile>& files) {
-  const platform::FolderListing listing = platform::findBglFiles(paths, folder);
-  for (const std::string& name : listing.names) {
-    if (auto path = platform::pathInFolder(paths, listing.folder, name)) files.push_back({std::move(*path), false});
-  }
-  const platform::FolderContents contents = platform::listFolder(folder);
-  for (const std::string& name : contents.files) {
-    if (!platform::hasExtension(name, ".cab")) continue;
-    if (auto path = platform::pathInFolder(paths, contents.folder, name)) files.push_back({std::move(*path), true});
-  }
-  if (depth >= kMaxSearchDepth) return;
-  for (const std::string& sub : contents.folders) {
-    if (auto path = platform::pathInFolder(paths, contents.folder, sub)) {
-      collectPlaceFiles(paths, *path + platform::pathSeparator(), depth + 1, files);
-    }
-  }
-}
-
 }  // namespace
 
-std::vector<report::OriginalFinding> OriginalSearch::find(const checks::BadFileLists& lists,
+std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& lists,
                                                           const SearchPlaces& places) {
-  std::vector<report::OriginalFinding> findings;
-  for (const auto& [path, isStock] : badFilesOf(lists)) {
-    report::OriginalFinding finding{path, isStock, std::nullopt, {}, false};
+  const std::vector<std::pair<std::string, bool>> badFiles = badFilesOf(lists);
+  for (const auto& [path, isStock] : badFiles) {
+    const std::string name = platform::fileNameOf(path);
+    if (isStock) wanted_.push_back({name, checks::findStockChecksum(name)});
+  }
+  std::vector<OriginalFinding> findings;
+  auto wanted = wanted_.begin();
+  for (const auto& [path, isStock] : badFiles) {
+    OriginalFinding finding{path, isStock, std::nullopt, {}, false};
     if (isStock) {
-      const std::string name = platform::fileNameOf(path);
-      const Wanted wanted{name, checks::findStockChecksum(name)};
       finding.searched.push_back(withSeparator(platform::folderOf(path, platform::pathSeparator())));
-      finding.original = searchOwnFolder(wanted, path);
+      finding.original = searchOwnFolder(*wanted, path);
       for (const std::string& place : places.places) {
         if (finding.original) break;
         finding.searched.push_back(place);
-        finding.original = searchPlace(wanted, place);
+        finding.original = searchPlace(*wanted, place);
       }
+      ++wanted;
       finding.noOpticalDrive = !finding.original && places.opticalDrives && places.places.empty();
     }
     findings.push_back(std::move(finding));
   }
-  if (progressShown_) progress_->print(report::kAreaWalkEnd);
+  if (progressShown_) progress_->finished();
+  // Only the findings' originals keep their bytes.
+  for (auto& [cabinet, entries] : cabinetEntries_) {
+    for (CabinetEntry& entry : entries) entry.bytes.reset();
+  }
   return findings;
 }
 
@@ -107,21 +81,21 @@ bool OriginalSearch::Wanted::mayBe(std::string_view candidateName) const {
   return reference.has_value() || platform::sameAsciiFolded(candidateName, name);
 }
 
-std::optional<report::VerifiedOriginal> OriginalSearch::verified(
+std::optional<VerifiedOriginal> OriginalSearch::verified(
     const Wanted& wanted, const std::string& name, const std::optional<checks::CandidateFacts>& facts) const {
   if (!facts || !facts->facility) return std::nullopt;
   if (wanted.reference) {
     if (facts->crc != *wanted.reference) return std::nullopt;
-    return report::VerifiedOriginal{{}, {}, true, facts->crc};
+    return VerifiedOriginal{{}, {}, true, facts->crc, nullptr};
   }
   if (!wanted.mayBe(name) || !facts->sectionSound) return std::nullopt;
-  return report::VerifiedOriginal{{}, {}, false, facts->crc};
+  return VerifiedOriginal{{}, {}, false, facts->crc, nullptr};
 }
 
-std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wanted& wanted,
+std::optional<VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wanted& wanted,
                                                                         const std::string& badPath) {
   const platform::FolderContents contents =
-      platform::listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
+      files_.listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
   for (const std::string& name : contents.files) {
     if (isTheFileItself(name, wanted.name) || name.ends_with(kTemporarySuffix)) continue;
     std::optional<std::string> path = platform::pathInFolder(paths_, contents.folder, name);
@@ -136,9 +110,9 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wa
   return std::nullopt;
 }
 
-std::optional<report::VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted, const std::string& place) {
+std::optional<VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted, const std::string& place) {
   for (const PlaceFile& file : filesOf(place)) {
-    std::optional<report::VerifiedOriginal> original;
+    std::optional<VerifiedOriginal> original;
     if (file.isCabinet) {
       original = searchCabinet(wanted, file.path);
     } else {
@@ -152,12 +126,13 @@ std::optional<report::VerifiedOriginal> OriginalSearch::searchPlace(const Wanted
   return std::nullopt;
 }
 
-std::optional<report::VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted,
+std::optional<VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted,
                                                                       const std::string& cabinet) {
   for (const CabinetEntry& entry : entriesOf(cabinet)) {
     if (auto original = verified(wanted, std::string(entryFileName(entry.name)), entry.facts)) {
       original->path = cabinet;
       original->entry = entry.name;
+      original->entryBytes = entry.bytes;
       return original;
     }
   }
@@ -169,10 +144,10 @@ const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) 
   if (!isNew) return entry->second;
   // A file named as a place is a candidate of its own, or a cabinet; a folder
   // is searched with its subfolders.
-  if (platform::isExistingFile(place)) {
+  if (files_.isExistingFile(place)) {
     entry->second.push_back({place, platform::hasExtension(place, ".cab")});
   } else {
-    collectPlaceFiles(paths_, withSeparator(place), 0, entry->second);
+    collectPlaceFiles(withSeparator(place), 0, entry->second);
   }
   return entry->second;
 }
@@ -180,9 +155,9 @@ const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) 
 std::optional<checks::CandidateFacts> OriginalSearch::factsOf(const std::string& path) {
   const auto [entry, isNew] = facts_.try_emplace(path);
   if (!isNew) return entry->second;
-  const platform::FileHandle file{platform::openForReading(path)};
+  const platform::File file = files_.openForReading(path);
   if (file) {
-    checks::FileBytes bytes(file.get(), window_);
+    checks::FileBytes bytes(file, window_);
     entry->second = checks::examineCandidate(bytes, crcKernel_);
   }
   countFileRead();
@@ -193,14 +168,55 @@ const std::vector<OriginalSearch::CabinetEntry>& OriginalSearch::entriesOf(const
   const auto [entry, isNew] = cabinetEntries_.try_emplace(cabinet);
   if (!isNew) return entry->second;
   std::vector<CabinetEntry>& entries = entry->second;
+  std::vector<bool> claimed(wanted_.size());
   const std::optional<cabinets::CabinetProblem> problem =
       cabinets::readBglEntries(cabinet, [&](const std::string& name, std::span<const std::uint8_t> bytes) {
         checks::FileBytes inMemory(bytes);
-        entries.push_back({name, checks::examineCandidate(inMemory, crcKernel_)});
+        CabinetEntry read{name, checks::examineCandidate(inMemory, crcKernel_), nullptr};
+        if (claimsWanted(claimed, name, read.facts)) {
+          read.bytes = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+        }
+        entries.push_back(std::move(read));
         countFileRead();
       });
-  if (problem) cabinetsNotRead_.push_back({cabinet, reasonText(*problem)});
+  if (problem) cabinetsNotRead_.push_back({cabinet, *problem});
   return entries;
+}
+
+// True when the entry `name` is an original of a wanted file that no entry
+// before it in its cabinet is (`claimed` marks those): the one the search
+// will choose in that cabinet.
+bool OriginalSearch::claimsWanted(std::vector<bool>& claimed, const std::string& name,
+                                  const checks::CandidateFacts& facts) const {
+  const std::string fileName(entryFileName(name));
+  bool claims = false;
+  for (std::size_t i = 0; i < wanted_.size(); ++i) {
+    if (claimed[i] || !verified(wanted_[i], fileName, facts)) continue;
+    claimed[i] = true;
+    claims = true;
+  }
+  return claims;
+}
+
+// Every file of `folder` and its subfolders, to `depth` levels below, that
+// the Windows "*.bgl" search reports, and every cabinet ("*.cab", any case);
+// folders first-come, depth first.
+void OriginalSearch::collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files) {
+  const platform::FolderListing listing = files_.findBglFiles(paths_, folder);
+  for (const std::string& name : listing.names) {
+    if (auto path = platform::pathInFolder(paths_, listing.folder, name)) files.push_back({std::move(*path), false});
+  }
+  const platform::FolderContents contents = files_.listFolder(folder);
+  for (const std::string& name : contents.files) {
+    if (!platform::hasExtension(name, ".cab")) continue;
+    if (auto path = platform::pathInFolder(paths_, contents.folder, name)) files.push_back({std::move(*path), true});
+  }
+  if (depth >= kMaxSearchDepth) return;
+  for (const std::string& sub : contents.folders) {
+    if (auto path = platform::pathInFolder(paths_, contents.folder, sub)) {
+      collectPlaceFiles(*path + platform::pathSeparator(), depth + 1, files);
+    }
+  }
 }
 
 void OriginalSearch::countFileRead() {
@@ -212,7 +228,7 @@ void OriginalSearch::showProgress() {
   if (progress_ == nullptr) return;
   const std::chrono::steady_clock::time_point now = clock_();
   if (filesRead_ % kProgressEvery != 0 && now - lastShown_ < kProgressInterval) return;
-  progress_->print(report::formatText(report::kOriginalsProgress, filesRead_));
+  progress_->filesRead(filesRead_);
   progressShown_ = true;
   lastShown_ = now;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,9 +14,9 @@
 #include "checks/classification.h"
 #include "checks/crc32.h"
 #include "checks/file_check.h"
+#include "platform/file_system.h"
 #include "platform/platform.h"
-#include "report/originals.h"
-#include "report/text_out.h"
+#include "originals/findings.h"
 
 // The search for a verified original of each bad stock file: a copy proven
 // by the checks before anyone puts it in place.
@@ -46,14 +47,15 @@ class OriginalSearch {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-  // `progress`, when given, shows on one line how many files were read: at
-  // every tenth file, and after any file read a second or more after the
-  // line last changed (a CD can take that long for a few files). `clock`
-  // tells the time.
-  // Paths are measured against the path limit as `paths` says.
-  OriginalSearch(platform::SystemPaths paths, checks::Crc32Function crcKernel, report::TextOut* progress,
-                 Clock clock = std::chrono::steady_clock::now)
-      : paths_(std::move(paths)),
+  // `progress`, when given, hears how many files were read: at every tenth
+  // file, and after any file read a second or more after it last heard (a
+  // CD can take that long for a few files). `clock` tells the time.
+  // Paths are measured against the path limit as `paths` says; every file
+  // and folder is reached through `files`.
+  OriginalSearch(platform::FileSystem& files, platform::SystemPaths paths, checks::Crc32Function crcKernel,
+                 SearchProgress* progress, Clock clock = std::chrono::steady_clock::now)
+      : files_(files),
+        paths_(std::move(paths)),
         crcKernel_(crcKernel),
         progress_(progress),
         clock_(std::move(clock)),
@@ -66,11 +68,13 @@ class OriginalSearch {
   // verified when it is a facility file whose CRC-32 is the stock file's
   // reference value, under any name; for a stock name without a reference
   // value, when it bears the same name (any letter case) and its facility
-  // section is sound.
-  std::vector<report::OriginalFinding> find(const checks::BadFileLists& lists, const SearchPlaces& places);
+  // section is sound. A cabinet's entry that is an original comes with its
+  // bytes, decoded once: at most one entry per bad stock file and cabinet is
+  // kept while the search goes on, and afterwards only those of the findings.
+  std::vector<OriginalFinding> find(const checks::BadFileLists& lists, const SearchPlaces& places);
 
   // The cabinets met so far that could not be read to their end, in the order met.
-  const std::vector<report::CabinetNotRead>& cabinetsNotRead() const { return cabinetsNotRead_; }
+  const std::vector<CabinetNotRead>& cabinetsNotRead() const { return cabinetsNotRead_; }
 
  private:
   struct Wanted {
@@ -82,27 +86,32 @@ class OriginalSearch {
   struct CabinetEntry {
     std::string name;  // as stored, folders included
     checks::CandidateFacts facts;
+    std::shared_ptr<const std::vector<std::uint8_t>> bytes;  // kept when it is the first original for a wanted file
   };
 
-  std::optional<report::VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
+  std::optional<VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
                                                    const std::optional<checks::CandidateFacts>& facts) const;
-  std::optional<report::VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const std::string& badPath);
-  std::optional<report::VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
-  std::optional<report::VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
+  std::optional<VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const std::string& badPath);
+  std::optional<VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
+  std::optional<VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
   const std::vector<PlaceFile>& filesOf(const std::string& place);
   std::optional<checks::CandidateFacts> factsOf(const std::string& path);
   const std::vector<CabinetEntry>& entriesOf(const std::string& cabinet);
+  bool claimsWanted(std::vector<bool>& claimed, const std::string& name, const checks::CandidateFacts& facts) const;
+  void collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files);
   void countFileRead();
   void showProgress();
 
+  platform::FileSystem& files_;
   platform::SystemPaths paths_;
+  std::vector<Wanted> wanted_;  // every bad stock file of the search, for the cabinets' entries to be held against
   checks::Crc32Function crcKernel_;
-  report::TextOut* progress_;
+  SearchProgress* progress_;
   Clock clock_;
   std::chrono::steady_clock::time_point lastShown_;
   std::map<std::string, std::optional<checks::CandidateFacts>> facts_;   // by path; nothing: could not be read
   std::map<std::string, std::vector<CabinetEntry>> cabinetEntries_;      // by cabinet path, in its order
-  std::vector<report::CabinetNotRead> cabinetsNotRead_;
+  std::vector<CabinetNotRead> cabinetsNotRead_;
   std::map<std::string, std::vector<PlaceFile>> placeFiles_;             // by place, in search order
   std::vector<std::uint8_t> window_ = std::vector<std::uint8_t>(checks::kCrcReadBlockSize);  // scratch
   int filesRead_ = 0;

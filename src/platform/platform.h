@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The few operating-system services the run needs. Exactly one implementation
@@ -26,6 +27,10 @@ namespace platform {
 // Longest path text the run builds or accepts (a Windows path buffer of 260
 // bytes less its terminator). Longer paths are refused, never cut short.
 inline constexpr std::size_t kMaxPathLength = 259;
+
+// Size of the blocks in which files are read whole: the checks' window, a
+// profile's text, a backup list.
+inline constexpr std::size_t kReadBlockSize = std::size_t{64} * 1024;
 
 // Size of the blocks in which output to a file or pipe is collected.
 inline constexpr std::size_t kOutputBlockSize = 4096;
@@ -149,31 +154,54 @@ FolderContents listFolder(const std::string& folder);  // a path ending with a s
 // the mounted ISO 9660 and UDF file systems.
 std::vector<std::string> opticalDrives(const SystemPaths& paths);
 
-// Closes a stream when its owner goes; success is judged, where it matters,
-// by an explicit fclose of the released stream.
-struct FileCloser {
-  void operator()(std::FILE* file) const { (void)std::fclose(file); }
+// An open file of the system, owned: a descriptor on POSIX, a HANDLE on
+// Windows, closed when its owner goes. No stream of the C library stands
+// between: the reads are positioned, and opening costs no call beyond the
+// system's own.
+class File {
+ public:
+  File() = default;
+  explicit File(std::intptr_t native) : native_(native) {}
+  File(File&& other) noexcept : native_(std::exchange(other.native_, kNone)) {}
+  File& operator=(File&& other) noexcept {
+    if (this != &other) {
+      close();
+      native_ = std::exchange(other.native_, kNone);
+    }
+    return *this;
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File() { close(); }
+
+  explicit operator bool() const { return native_ != kNone; }
+  std::intptr_t native() const { return native_; }
+
+ private:
+  // -1 is no descriptor, and INVALID_HANDLE_VALUE.
+  static constexpr std::intptr_t kNone = -1;
+  void close();
+  std::intptr_t native_ = kNone;
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens an existing regular file for binary reading, without denying other
-// readers or writers access; nullptr when it cannot be opened. The path as
+// readers or writers access; no file when it cannot be opened. The path as
 // given: the scan passes names as listed, spelled on disk. When `failure` is
 // given, it is set only for a regular file that is there but could not be
 // opened, or whose name Windows keeps for a device (such a file is never
 // opened: on Windows that would open the device, which may wait for ever);
 // a folder, a pipe, a device or a dangling link sets nothing.
-std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure = nullptr);
+File openForReading(const std::string& path, std::optional<FileFailure>* failure = nullptr);
 
 // Reads up to `into.size()` bytes at `position` of a file opened by
-// openForReading, in one system call and without using or moving its stream:
-// how many came, 0 at the end of the file or on an error (and then `into`
-// is as it was). Fewer than asked does not by itself mean the end.
-std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into);
+// openForReading, in one system call: how many came, 0 at the end of the
+// file or on an error (and then `into` is as it was). Fewer than asked does
+// not by itself mean the end.
+std::size_t readAt(const File& file, std::uint64_t position, std::span<std::uint8_t> into);
 
 // Reads all of `into` from `position` by readAt, in as many calls as that
 // takes; false when the file ends or fails first.
-inline bool readExactly(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
+inline bool readExactly(const File& file, std::uint64_t position, std::span<std::uint8_t> into) {
   for (std::size_t got = 0; got < into.size();) {
     const std::size_t read = readAt(file, position + got, into.subspan(got));
     if (read == 0) return false;
@@ -183,7 +211,14 @@ inline bool readExactly(std::FILE* file, std::uint64_t position, std::span<std::
 }
 
 // The size of a file opened by openForReading, as the system tells it now.
-std::optional<std::uint64_t> fileSize(std::FILE* file);
+std::optional<std::uint64_t> fileSize(const File& file);
+
+// Closes a stream when its owner goes; success is judged, where it matters,
+// by an explicit fclose of the released stream.
+struct FileCloser {
+  void operator()(std::FILE* file) const { (void)std::fclose(file); }
+};
+using StreamHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // Opens a listing file for writing, created or emptied: only a regular file
 // or a new one, never a device or a pipe; nullptr when it cannot be opened.

@@ -34,10 +34,10 @@ std::string reasonText(const decltype(checks::BadFileRecord::reason)& reason) {
   return kStockNameWithoutHeader;
 }
 
-void printAreas(TextOut& console, const std::vector<AreaSummary>& areas) {
+void printAreas(TextOut& console, const std::vector<scan::AreaSummary>& areas) {
   console.print(kExplainAreasHeading);
   if (areas.empty()) console.print(kExplainNoAreas);
-  for (const AreaSummary& area : areas) {
+  for (const scan::AreaSummary& area : areas) {
     console.print(area.exists ? formatText(kExplainArea, area.number, area.folder.c_str(), area.allFiles,
                                            area.facilityFiles)
                               : formatText(kExplainMissingArea, area.number, area.folder.c_str()));
@@ -55,18 +55,18 @@ const char* failureText(const platform::FileFailure& failure) {
   return failure.message.c_str();
 }
 
-void printUnread(TextOut& console, const std::vector<UnreadRecord>& unread) {
+void printUnread(TextOut& console, const std::vector<scan::UnreadRecord>& unread) {
   if (unread.empty()) return;
   console.print(kExplainUnreadHeading);
-  for (const UnreadRecord& record : unread) {
+  for (const scan::UnreadRecord& record : unread) {
     console.print(formatText(kExplainUnread, record.path.c_str(), failureText(record.failure)));
   }
 }
 
 unsigned long lineNumber(std::size_t line) { return static_cast<unsigned long>(line); }
 
-std::string noteText(const ConfigNote& note) {
-  using Kind = ConfigNote::Kind;
+std::string noteText(const scan::ConfigNote& note) {
+  using Kind = scan::ConfigNote::Kind;
   const char* section = note.section.c_str();
   switch (note.kind) {
     case Kind::NeverRead:
@@ -80,10 +80,10 @@ std::string noteText(const ConfigNote& note) {
   return {};
 }
 
-void printConfigNotes(TextOut& console, const ConfigSurvey& config) {
+void printConfigNotes(TextOut& console, const scan::ConfigSurvey& config) {
   if (config.notes.empty() && config.notShown == 0) return;
   console.print(formatText(kExplainConfigHeading, config.configPath.c_str()));
-  for (const ConfigNote& note : config.notes) console.print(noteText(note));
+  for (const scan::ConfigNote& note : config.notes) console.print(noteText(note));
   if (config.notShown > 0) console.print(formatText(kExplainNotShown, lineNumber(config.notShown)));
 }
 
@@ -129,7 +129,7 @@ void printExplanation(TextOut& console, const ScanAccount& scan) {
   printBadFiles(console, scan.lists);
 }
 
-void printNamedFile(TextOut& console, const std::string& path, const NamedFileResult& result) {
+void printNamedFile(TextOut& console, const std::string& path, const scan::NamedFileResult& result) {
   std::string paragraph = formatText(kNamedFilePath, path.c_str());
   const char* label = stockLabel(result.verdict.isStock);
   if (!result.opened) {

@@ -10,7 +10,7 @@ namespace report {
 
 namespace {
 
-using platform::FileHandle;
+using platform::StreamHandle;
 
 std::string recordLines(const checks::BadFileList& list) {
   std::string text;
@@ -33,7 +33,7 @@ std::string listingText(const ListingContent& content) {
   }
   if (!content.unread.empty()) {
     text += kUnreadExplanation;
-    for (const UnreadRecord& record : content.unread) text += formatText(kUnreadRecord, record.path.c_str());
+    for (const scan::UnreadRecord& record : content.unread) text += formatText(kUnreadRecord, record.path.c_str());
   }
   return text;
 }
@@ -43,7 +43,7 @@ std::string listingText(const ListingContent& content) {
 bool writeListingFile(const platform::SystemPaths& paths, const std::string& listingPath, const std::string& text) {
   // A path over the limit is refused rather than cut into another path.
   if (listingPath.empty() || !platform::fitsPathLimit(paths, listingPath)) return false;
-  FileHandle file{platform::openForWriting(listingPath)};
+  StreamHandle file{platform::openForWriting(listingPath)};
   if (!file) return false;
   (void)std::setvbuf(file.get(), nullptr, _IOFBF, platform::kOutputBlockSize);  // a default buffer writes the same bytes
   // Binary mode: the text writer makes the CR LF line ends itself.

@@ -6,20 +6,14 @@
 #include "checks/classification.h"
 #include "platform/platform.h"
 #include "report/text_out.h"
+#include "scan/scan_results.h"
 
 namespace report {
-
-// A .bgl file or a scenery folder of the scan that is there but could not
-// be read: the path as built (a folder's ends with its separator) and why.
-struct UnreadRecord {
-  std::string path;
-  platform::FileFailure failure;
-};
 
 // What the listing names: the bad files (newest first) and what could not be read (in the order met).
 struct ListingContent {
   const checks::BadFileLists& lists;
-  const std::vector<UnreadRecord>& unread;
+  const std::vector<scan::UnreadRecord>& unread;
 };
 
 // What became of the listing and what the verdict said.

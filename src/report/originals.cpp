@@ -6,6 +6,9 @@ namespace report {
 
 namespace {
 
+using originals::OriginalFinding;
+using originals::VerifiedOriginal;
+
 std::string paragraph(const OriginalFinding& finding) {
   std::string text = formatText(kOriginalFile, finding.badPath.c_str(), stockLabel(finding.isStock));
   if (!finding.isStock) return text + kOriginalOfAddOn;
@@ -22,18 +25,34 @@ std::string paragraph(const OriginalFinding& finding) {
   return finding.noOpticalDrive ? text + kOriginalNoDrive : text;
 }
 
+const char* problemText(cabinets::CabinetProblem problem) {
+  switch (problem) {
+    case cabinets::CabinetProblem::CannotOpen:
+      return kCabinetCannotOpen;
+    case cabinets::CabinetProblem::NotACabinet:
+      return kCabinetNotACabinet;
+    case cabinets::CabinetProblem::Damaged:
+      return kCabinetDamaged;
+  }
+  return kCabinetDamaged;
+}
+
 }  // namespace
 
 void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findings,
-                    const std::vector<CabinetNotRead>& cabinetsNotRead) {
+                    const std::vector<originals::CabinetNotRead>& cabinetsNotRead) {
   if (findings.empty()) return;
   console.print(kOriginalsHeading);
   for (const OriginalFinding& finding : findings) console.print(paragraph(finding));
   if (cabinetsNotRead.empty()) return;
   console.print(kCabinetsNotReadHeading);
-  for (const CabinetNotRead& cabinet : cabinetsNotRead) {
-    console.print(formatText(kCabinetNotRead, cabinet.path.c_str(), cabinet.reason));
+  for (const originals::CabinetNotRead& cabinet : cabinetsNotRead) {
+    console.print(formatText(kCabinetNotRead, cabinet.path.c_str(), problemText(cabinet.problem)));
   }
 }
+
+void SearchProgressLine::filesRead(int count) { console_.print(formatText(kOriginalsProgress, count)); }
+
+void SearchProgressLine::finished() { console_.print(kAreaWalkEnd); }
 
 }  // namespace report

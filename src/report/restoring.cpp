@@ -4,20 +4,53 @@
 
 namespace report {
 
-void printRestore(TextOut& console, const RestoreReport& report) {
+namespace {
+
+using restore::PutBackFile;
+using restore::Reason;
+
+// The system's words for a failure that carries them.
+std::string withSystemWords(const char* format, const restore::Failure& failure) {
+  return formatText(format, failure.system ? failure.system->message.c_str() : "");
+}
+
+}  // namespace
+
+std::string failureText(const restore::Failure& failure) {
+  switch (failure.reason) {
+    case Reason::PathNotRecordable: return kReasonPathNotRecordable;
+    case Reason::OwnFolderUnknown: return formatText(kReasonNoBackupFolder, kOwnFolderUnknown);
+    case Reason::TooManyRestores: return formatText(kReasonNoBackupFolder, kTooManyRestores);
+    case Reason::NoBackupFolder: return withSystemWords(kReasonNoBackupFolder, failure);
+    case Reason::Unreadable: return kReasonUnreadable;
+    case Reason::BackupFailed: return withSystemWords(kReasonBackupFailed, failure);
+    case Reason::ListFailed: return withSystemWords(kReasonListFailed, failure);
+    case Reason::OriginalChanged: return kReasonOriginalChanged;
+    case Reason::WriteFailed: return withSystemWords(kReasonWriteFailed, failure);
+    case Reason::ReadBackFailed: return kReasonReadBackFailed;
+    case Reason::ChangedMeanwhile: return kReasonChangedMeanwhile;
+    case Reason::ReplaceFailed: return withSystemWords(kReasonReplaceFailed, failure);
+    case Reason::BackupChanged: return kReasonBackupChanged;
+    case Reason::OldWriteFailed: return withSystemWords(kReasonOldWriteFailed, failure);
+  }
+  return kReasonUnreadable;
+}
+
+void printRestore(TextOut& console, const restore::RestoreReport& report) {
   console.print(kRestoreHeading);
   if (report.files.empty()) {
     console.print(kRestoreNothing);
     return;
   }
   if (!report.backupFolder.empty()) console.print(formatText(kRestoreBackupFolder, report.backupFolder.c_str()));
-  for (const RestoredFile& file : report.files) {
-    console.print(file.restored ? formatText(kRestored, file.target.c_str())
-                                : formatText(kNotRestored, file.target.c_str(), file.reason.c_str()));
+  for (const restore::RestoredFile& file : report.files) {
+    console.print(file.restored()
+                      ? formatText(kRestored, file.target.c_str())
+                      : formatText(kNotRestored, file.target.c_str(), failureText(*file.failure).c_str()));
   }
 }
 
-void printUndo(TextOut& console, const UndoReport& report) {
+void printUndo(TextOut& console, const restore::UndoReport& report) {
   if (report.backupFolder.empty()) {
     console.print(kNoRestoreToUndo);
     return;
@@ -35,7 +68,8 @@ void printUndo(TextOut& console, const UndoReport& report) {
         console.print(formatText(kChangedSince, file.target.c_str()));
         break;
       case PutBackFile::Result::Failed:
-        console.print(formatText(kNotPutBack, file.target.c_str(), file.reason.c_str()));
+        console.print(formatText(kNotPutBack, file.target.c_str(),
+                                 file.failure ? failureText(*file.failure).c_str() : ""));
         break;
     }
   }

@@ -8,8 +8,6 @@
 #include "checks/file_bytes.h"
 #include "originals/original_search.h"
 #include "platform/path_text.h"
-#include "platform/platform.h"
-#include "report/texts.h"
 #include "restore/manifest.h"
 
 namespace restore {
@@ -27,85 +25,102 @@ std::string inFolder(const std::string& folder, const std::string& name) {
   return folder + platform::pathSeparator() + name;
 }
 
-std::uint32_t crcOf(std::span<const std::uint8_t> bytes, checks::Crc32Function kernel) {
-  checks::FileBytes inMemory(bytes);
-  return checks::fileCrc32(inMemory, kernel);
+Failure failure(Reason reason, std::optional<platform::FileFailure> system = std::nullopt) {
+  return {reason, std::move(system)};
 }
 
-// Every byte of a regular file no larger than any original can be.
-std::optional<Bytes> wholeFile(const std::string& path) {
-  const platform::FileHandle file{platform::openForReading(path)};
-  if (!file) return std::nullopt;
-  const std::optional<std::uint64_t> size = platform::fileSize(file.get());
-  if (!size || *size > cabinets::kMaxEntrySize) return std::nullopt;
-  Bytes bytes(static_cast<std::size_t>(*size));
-  if (!platform::readExactly(file.get(), 0, bytes)) return std::nullopt;
-  return bytes;
-}
+// The disk as the restore and the undo see it: the file system they were
+// given, and the CRC kernel that proves every byte read.
+class Disk {
+ public:
+  Disk(platform::FileSystem& files, checks::Crc32Function kernel) : files_(files), kernel_(kernel) {}
 
-// True when the file at `path` holds bytes of that CRC-32.
-bool holds(const std::string& path, std::uint32_t crc, checks::Crc32Function kernel) {
-  const std::optional<Bytes> bytes = wholeFile(path);
-  return bytes && crcOf(*bytes, kernel) == crc;
-}
+  platform::FileSystem& files() const { return files_; }
 
-// The original's bytes, read again and proven to be those that were verified.
-std::optional<Bytes> originalBytes(const report::VerifiedOriginal& original, checks::Crc32Function kernel) {
+  std::uint32_t crcOf(std::span<const std::uint8_t> bytes) const {
+    checks::FileBytes inMemory(bytes);
+    return checks::fileCrc32(inMemory, kernel_);
+  }
+
+  // Every byte of a regular file no larger than any original can be.
+  std::optional<Bytes> wholeFile(const std::string& path) const {
+    const platform::File file = files_.openForReading(path);
+    const std::optional<std::uint64_t> size = platform::fileSize(file);
+    if (!size || *size > cabinets::kMaxEntrySize) return std::nullopt;
+    Bytes bytes(static_cast<std::size_t>(*size));
+    if (!platform::readExactly(file, 0, bytes)) return std::nullopt;
+    return bytes;
+  }
+
+  // True when the file at `path` holds bytes of that CRC-32.
+  bool holds(const std::string& path, std::uint32_t crc) const {
+    const std::optional<Bytes> bytes = wholeFile(path);
+    return bytes && crcOf(*bytes) == crc;
+  }
+
+  // Writes `bytes` to the new file `path` and reads them back; a file that
+  // does not read back as written is removed. Nothing, or why it failed
+  // (`writeFailed` when the system refused the write).
+  std::optional<Failure> writeProven(const std::string& path, std::span<const std::uint8_t> bytes,
+                                     Reason writeFailed) const {
+    if (std::optional<platform::FileFailure> refused = files_.writeNewFile(path, bytes)) {
+      return failure(writeFailed, std::move(refused));
+    }
+    const std::optional<Bytes> written = wholeFile(path);
+    if (written && std::equal(written->begin(), written->end(), bytes.begin(), bytes.end())) return std::nullopt;
+    files_.removeFile(path);
+    return failure(Reason::ReadBackFailed);
+  }
+
+  // Replaces `target` by `temporary` in one step, its read-only mark lifted
+  // for the step; on a failure the temporary file goes and the target stays
+  // as it was.
+  std::optional<Failure> putInPlace(const std::string& temporary, const std::string& target) const {
+    const bool readOnly = files_.isReadOnly(target).value_or(false);
+    if (readOnly) files_.setReadOnly(target, false);
+    std::optional<platform::FileFailure> refused = files_.replaceFile(temporary, target);
+    if (!refused) return std::nullopt;
+    if (readOnly) files_.setReadOnly(target, true);
+    files_.removeFile(temporary);
+    return failure(Reason::ReplaceFailed, std::move(refused));
+  }
+
+ private:
+  platform::FileSystem& files_;
+  checks::Crc32Function kernel_;
+};
+
+// The original's bytes, read again (a cabinet entry: as the search decoded
+// it) and proven to be those that were verified.
+std::optional<Bytes> originalBytes(const Disk& disk, const originals::VerifiedOriginal& original) {
   std::optional<Bytes> bytes;
   if (original.entry.empty()) {
-    bytes = wholeFile(original.path);
-  } else {
-    (void)cabinets::readBglEntries(original.path, [&](const std::string& name, std::span<const std::uint8_t> entry) {
-      if (!bytes && name == original.entry) bytes = Bytes(entry.begin(), entry.end());
-    });
+    bytes = disk.wholeFile(original.path);
+  } else if (original.entryBytes) {
+    bytes = *original.entryBytes;
   }
-  if (!bytes || crcOf(*bytes, kernel) != original.crc) return std::nullopt;
+  if (!bytes || disk.crcOf(*bytes) != original.crc) return std::nullopt;
   return bytes;
 }
 
-std::string sourceText(const report::VerifiedOriginal& original) {
+std::string sourceText(const originals::VerifiedOriginal& original) {
   std::string text = original.entry.empty() ? original.path : original.entry + ", in the cabinet " + original.path;
   // The source is for people to read: a tab or a line end would break the list's line.
   std::replace_if(text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
   return text;
 }
 
-// Writes `bytes` to the new file `path` and reads them back; a file that does
-// not read back as written is removed. Nothing, or why it failed.
-std::optional<std::string> writeProven(const std::string& path, std::span<const std::uint8_t> bytes,
-                                       const char* failureText) {
-  if (const std::optional<platform::FileFailure> failure = platform::writeNewFile(path, bytes)) {
-    return report::formatText(failureText, failure->message.c_str());
-  }
-  const std::optional<Bytes> written = wholeFile(path);
-  if (written && std::equal(written->begin(), written->end(), bytes.begin(), bytes.end())) return std::nullopt;
-  platform::removeFile(path);
-  return std::string(report::kReasonReadBackFailed);
-}
-
-// Replaces `target` by `temporary` in one step, its read-only mark lifted for
-// the step; on a failure the temporary file goes and the target stays as it was.
-std::optional<std::string> putInPlace(const std::string& temporary, const std::string& target) {
-  const bool readOnly = platform::isReadOnly(target).value_or(false);
-  if (readOnly) platform::setReadOnly(target, false);
-  const std::optional<platform::FileFailure> failure = platform::replaceFile(temporary, target);
-  if (!failure) return std::nullopt;
-  if (readOnly) platform::setReadOnly(target, true);
-  platform::removeFile(temporary);
-  return report::formatText(report::kReasonReplaceFailed, failure->message.c_str());
-}
-
 // Writes the manifest whole beside its old form, then puts it in place.
-std::optional<std::string> saveManifest(const std::string& folder, const Manifest& manifest) {
+std::optional<Failure> saveManifest(const Disk& disk, const std::string& folder, const Manifest& manifest) {
   const std::string path = inFolder(folder, kManifestName);
   const std::string temporary = temporaryPath(path);
-  platform::removeFile(temporary);
+  disk.files().removeFile(temporary);
   const std::string text = manifestText(manifest);
   const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-  if (auto failure = writeProven(temporary, bytes, report::kReasonListFailed)) return failure;
-  if (const std::optional<platform::FileFailure> failure = platform::replaceFile(temporary, path)) {
-    platform::removeFile(temporary);
-    return report::formatText(report::kReasonListFailed, failure->message.c_str());
+  if (auto refused = disk.writeProven(temporary, bytes, Reason::ListFailed)) return refused;
+  if (std::optional<platform::FileFailure> refused = disk.files().replaceFile(temporary, path)) {
+    disk.files().removeFile(temporary);
+    return failure(Reason::ListFailed, std::move(refused));
   }
   return std::nullopt;
 }
@@ -113,34 +128,20 @@ std::optional<std::string> saveManifest(const std::string& folder, const Manifes
 std::string backupsRoot(const std::string& ownFolder) { return inFolder(ownFolder, kBackupsFolderName); }
 
 // The backup folders under `ownFolder` whose manifest is whole, the latest first.
-std::vector<std::pair<std::string, Manifest>> restoresKept(const std::string& ownFolder) {
+std::vector<std::pair<std::string, Manifest>> restoresKept(platform::FileSystem& files, const std::string& ownFolder) {
   const std::string root = backupsRoot(ownFolder);
-  std::vector<std::string> names = platform::listFolder(root + platform::pathSeparator()).folders;
+  std::vector<std::string> names = files.listFolder(root + platform::pathSeparator()).folders;
   // Named by date and time: the latest sorts last.
   std::sort(names.rbegin(), names.rend());
   std::vector<std::pair<std::string, Manifest>> restores;
   for (const std::string& name : names) {
     const std::string folder = inFolder(root, name);
     std::string text;
-    platform::readFileInBlocks(inFolder(folder, kManifestName), [&text](std::string_view block) { text += block; });
+    files.readFileInBlocks(inFolder(folder, kManifestName), [&text](std::string_view block) { text += block; });
     if (std::optional<Manifest> manifest = parseManifest(text)) restores.emplace_back(folder, std::move(*manifest));
   }
   return restores;
 }
-
-}  // namespace
-
-void clearLeftovers(const std::string& ownFolder) {
-  const std::string root = backupsRoot(ownFolder);
-  for (const std::string& name : platform::listFolder(root + platform::pathSeparator()).folders) {
-    platform::removeFile(temporaryPath(inFolder(inFolder(root, name), kManifestName)));
-  }
-  for (const auto& [folder, manifest] : restoresKept(ownFolder)) {
-    for (const ManifestEntry& entry : manifest.entries) platform::removeFile(temporaryPath(entry.target));
-  }
-}
-
-namespace {
 
 std::string timeStamp() {
   const std::time_t now = std::time(nullptr);
@@ -151,24 +152,25 @@ std::string timeStamp() {
 }
 
 // A new folder for this restore's backups, or why none could be made.
-std::pair<std::string, std::optional<std::string>> makeBackupFolder(const std::optional<std::string>& ownFolder) {
-  if (!ownFolder) return {{}, report::formatText(report::kReasonNoBackupFolder, report::kOwnFolderUnknown)};
+std::pair<std::string, std::optional<Failure>> makeBackupFolder(platform::FileSystem& files,
+                                                                const std::optional<std::string>& ownFolder) {
+  if (!ownFolder) return {{}, failure(Reason::OwnFolderUnknown)};
   const std::string root = backupsRoot(*ownFolder);
-  if (!platform::pathExists(root)) {
-    if (const std::optional<platform::FileFailure> failure = platform::createFolder(root)) {
-      return {{}, report::formatText(report::kReasonNoBackupFolder, failure->message.c_str())};
+  if (!files.pathExists(root)) {
+    if (std::optional<platform::FileFailure> refused = files.createFolder(root)) {
+      return {{}, failure(Reason::NoBackupFolder, std::move(refused))};
     }
   }
   const std::string stamp = timeStamp();
-  std::optional<platform::FileFailure> failure;
+  std::optional<platform::FileFailure> refused;
   for (int n = 1; n <= kFoldersPerSecond; ++n) {
     const std::string folder = inFolder(root, n == 1 ? stamp : stamp + " (" + std::to_string(n) + ")");
-    if (platform::pathExists(folder)) continue;
-    failure = platform::createFolder(folder);
-    if (!failure) return {folder, std::nullopt};
+    if (files.pathExists(folder)) continue;
+    refused = files.createFolder(folder);
+    if (!refused) return {folder, std::nullopt};
   }
-  const std::string message = failure ? failure->message : report::kTooManyRestores;
-  return {{}, report::formatText(report::kReasonNoBackupFolder, message.c_str())};
+  if (!refused) return {{}, failure(Reason::TooManyRestores)};
+  return {{}, failure(Reason::NoBackupFolder, std::move(refused))};
 }
 
 struct Pending {
@@ -179,53 +181,41 @@ struct Pending {
 
 // Backs each pending file up into `folder`; those that could not be backed up
 // are dropped, with their reason.
-void backUp(const std::string& folder, std::vector<Pending>& pending, report::RestoreReport& report,
-            checks::Crc32Function kernel) {
+void backUp(const Disk& disk, const std::string& folder, std::vector<Pending>& pending, RestoreReport& report) {
   std::erase_if(pending, [&](Pending& file) {
-    std::string& reason = report.files[file.file].reason;
-    const std::optional<Bytes> old = wholeFile(file.entry.target);
+    std::optional<Failure>& result = report.files[file.file].failure;
+    const std::optional<Bytes> old = disk.wholeFile(file.entry.target);
     if (!old) {
-      reason = report::kReasonUnreadable;
+      result = failure(Reason::Unreadable);
       return true;
     }
-    file.entry.crcBefore = crcOf(*old, kernel);
-    if (auto failure = writeProven(inFolder(folder, file.entry.backupName), *old, report::kReasonBackupFailed)) {
-      reason = *failure;
-      return true;
-    }
-    return false;
+    file.entry.crcBefore = disk.crcOf(*old);
+    result = disk.writeProven(inFolder(folder, file.entry.backupName), *old, Reason::BackupFailed);
+    return result.has_value();
   });
 }
 
-// Writes each pending file's original beside it, proven, and puts it in place.
-void replaceEach(const std::vector<Pending>& pending, report::RestoreReport& report, checks::Crc32Function kernel) {
-  for (const Pending& file : pending) {
-    report::RestoredFile& result = report.files[file.file];
-    const std::optional<Bytes> original = originalBytes(file.replacement->original, kernel);
-    if (!original) {
-      result.reason = report::kReasonOriginalChanged;
-      continue;
-    }
-    const std::string temporary = temporaryPath(file.entry.target);
-    std::optional<std::string> failure = writeProven(temporary, *original, report::kReasonWriteFailed);
-    if (!failure && !holds(file.entry.target, file.entry.crcBefore, kernel)) {
-      // Bytes the backup does not hold are never replaced.
-      platform::removeFile(temporary);
-      failure = report::kReasonChangedMeanwhile;
-    }
-    if (!failure) failure = putInPlace(temporary, file.entry.target);
-    result.restored = !failure;
-    if (failure) result.reason = *failure;
+// Writes one pending file's original beside it, proven, and puts it in place.
+std::optional<Failure> replaceOne(const Disk& disk, const Pending& file) {
+  const std::optional<Bytes> original = originalBytes(disk, file.replacement->original);
+  if (!original) return failure(Reason::OriginalChanged);
+  const std::string temporary = temporaryPath(file.entry.target);
+  if (auto refused = disk.writeProven(temporary, *original, Reason::WriteFailed)) return refused;
+  if (!disk.holds(file.entry.target, file.entry.crcBefore)) {
+    // Bytes the backup does not hold are never replaced.
+    disk.files().removeFile(temporary);
+    return failure(Reason::ChangedMeanwhile);
   }
+  return disk.putInPlace(temporary, file.entry.target);
 }
 
 // Puts one file's old bytes back from `folder`, while it holds the bytes the
 // restore put there.
-report::PutBackFile putBack(const ManifestEntry& entry, const std::string& folder, checks::Crc32Function kernel) {
-  using Result = report::PutBackFile::Result;
-  report::PutBackFile file{entry.target, Result::Failed, {}};
-  const std::optional<Bytes> current = wholeFile(entry.target);
-  const std::optional<std::uint32_t> crc = current ? std::optional(crcOf(*current, kernel)) : std::nullopt;
+PutBackFile putBack(const Disk& disk, const ManifestEntry& entry, const std::string& folder) {
+  using Result = PutBackFile::Result;
+  PutBackFile file{entry.target, Result::Failed, {}};
+  const std::optional<Bytes> current = disk.wholeFile(entry.target);
+  const std::optional<std::uint32_t> crc = current ? std::optional(disk.crcOf(*current)) : std::nullopt;
   if (crc == entry.crcBefore) {
     file.result = Result::AlreadyBefore;
     return file;
@@ -234,76 +224,98 @@ report::PutBackFile putBack(const ManifestEntry& entry, const std::string& folde
     file.result = Result::ChangedSince;
     return file;
   }
-  const std::optional<Bytes> old = wholeFile(inFolder(folder, entry.backupName));
-  if (!old || crcOf(*old, kernel) != entry.crcBefore) {
-    file.reason = report::kReasonBackupChanged;
+  const std::optional<Bytes> old = disk.wholeFile(inFolder(folder, entry.backupName));
+  if (!old || disk.crcOf(*old) != entry.crcBefore) {
+    file.failure = failure(Reason::BackupChanged);
     return file;
   }
   const std::string temporary = temporaryPath(entry.target);
-  std::optional<std::string> failure = writeProven(temporary, *old, report::kReasonOldWriteFailed);
-  if (!failure) failure = putInPlace(temporary, entry.target);
-  if (failure) {
-    file.reason = *failure;
-    return file;
-  }
-  if (entry.readOnly) platform::setReadOnly(entry.target, true);
+  file.failure = disk.writeProven(temporary, *old, Reason::OldWriteFailed);
+  if (!file.failure) file.failure = disk.putInPlace(temporary, entry.target);
+  if (file.failure) return file;
+  if (entry.readOnly) disk.files().setReadOnly(entry.target, true);
   file.result = Result::PutBack;
   return file;
 }
 
-}  // namespace
-
-report::RestoreReport restoreFiles(const std::vector<Replacement>& replacements,
-                                   const std::optional<std::string>& ownFolder, checks::Crc32Function crcKernel) {
-  report::RestoreReport report;
+// The files that can be restored, each with the line its manifest will hold;
+// those whose path no manifest line can hold get their reason in `report`.
+std::vector<Pending> pendingFiles(platform::FileSystem& files, const std::vector<Replacement>& replacements,
+                                  RestoreReport& report) {
   std::vector<Pending> pending;
   for (const Replacement& replacement : replacements) {
-    report.files.push_back({replacement.target, false, {}});
+    report.files.push_back({replacement.target, std::nullopt});
     if (!fitsField(replacement.target)) {
-      report.files.back().reason = report::kReasonPathNotRecordable;
+      report.files.back().failure = failure(Reason::PathNotRecordable);
       continue;
     }
     const std::string backupName =
         std::to_string(pending.size() + 1) + " " + platform::fileNameOf(replacement.target);
     pending.push_back({report.files.size() - 1, &replacement,
-                       {backupName, 0, replacement.original.crc, platform::isReadOnly(replacement.target).value_or(false),
+                       {backupName, 0, replacement.original.crc, files.isReadOnly(replacement.target).value_or(false),
                         replacement.target, sourceText(replacement.original)}});
   }
+  return pending;
+}
+
+void failEach(const std::vector<Pending>& pending, RestoreReport& report, const Failure& why) {
+  for (const Pending& file : pending) report.files[file.file].failure = why;
+}
+
+}  // namespace
+
+void clearLeftovers(platform::FileSystem& files, const std::string& ownFolder) {
+  const std::string root = backupsRoot(ownFolder);
+  for (const std::string& name : files.listFolder(root + platform::pathSeparator()).folders) {
+    files.removeFile(temporaryPath(inFolder(inFolder(root, name), kManifestName)));
+  }
+  for (const auto& [folder, manifest] : restoresKept(files, ownFolder)) {
+    for (const ManifestEntry& entry : manifest.entries) files.removeFile(temporaryPath(entry.target));
+  }
+}
+
+RestoreReport restoreFiles(platform::FileSystem& files, const std::vector<Replacement>& replacements,
+                           const std::optional<std::string>& ownFolder, checks::Crc32Function crcKernel) {
+  const Disk disk(files, crcKernel);
+  RestoreReport report;
+  std::vector<Pending> pending = pendingFiles(files, replacements, report);
   if (pending.empty()) return report;
-  const auto [folder, folderFailure] = makeBackupFolder(ownFolder);
+  auto [folder, folderFailure] = makeBackupFolder(files, ownFolder);
   if (folderFailure) {
-    for (const Pending& file : pending) report.files[file.file].reason = *folderFailure;
+    failEach(pending, report, *folderFailure);
     return report;
   }
   report.backupFolder = folder;
-  backUp(folder, pending, report, crcKernel);
+  backUp(disk, folder, pending, report);
   Manifest manifest;
   for (const Pending& file : pending) manifest.entries.push_back(file.entry);
   // The list of what may change is on the disk before anything changes.
-  if (const std::optional<std::string> failure = saveManifest(folder, manifest)) {
-    for (const Pending& file : pending) report.files[file.file].reason = *failure;
+  if (const std::optional<Failure> listFailure = saveManifest(disk, folder, manifest)) {
+    failEach(pending, report, *listFailure);
     return report;
   }
-  replaceEach(pending, report, crcKernel);
+  for (const Pending& file : pending) report.files[file.file].failure = replaceOne(disk, file);
   return report;
 }
 
-report::UndoReport undoLatestRestore(const std::string& ownFolder, checks::Crc32Function crcKernel) {
-  clearLeftovers(ownFolder);
-  report::UndoReport report;
-  std::vector<std::pair<std::string, Manifest>> restores = restoresKept(ownFolder);
+UndoReport undoLatestRestore(platform::FileSystem& files, const std::string& ownFolder,
+                             checks::Crc32Function crcKernel) {
+  const Disk disk(files, crcKernel);
+  clearLeftovers(files, ownFolder);
+  UndoReport report;
+  std::vector<std::pair<std::string, Manifest>> restores = restoresKept(files, ownFolder);
   const auto latest = std::find_if(restores.begin(), restores.end(), [](const auto& kept) { return !kept.second.undone; });
   if (latest == restores.end()) return report;
   auto& [folder, manifest] = *latest;
   report.backupFolder = folder;
-  for (const ManifestEntry& entry : manifest.entries) report.files.push_back(putBack(entry, folder, crcKernel));
-  using Result = report::PutBackFile::Result;
-  const bool everyFileBack = std::all_of(report.files.begin(), report.files.end(), [](const report::PutBackFile& file) {
+  for (const ManifestEntry& entry : manifest.entries) report.files.push_back(putBack(disk, entry, folder));
+  using Result = PutBackFile::Result;
+  const bool everyFileBack = std::all_of(report.files.begin(), report.files.end(), [](const PutBackFile& file) {
     return file.result == Result::PutBack || file.result == Result::AlreadyBefore;
   });
   if (!everyFileBack) return report;
   manifest.undone = true;
-  report.markedUndone = !saveManifest(folder, manifest);
+  report.markedUndone = !saveManifest(disk, folder, manifest);
   return report;
 }
 

@@ -53,12 +53,10 @@ std::string readText(const fs::path& path) {
 ScratchFile::ScratchFile(const Bytes& bytes) {
   const fs::path path = dir_.path() / "scratch.bgl";
   writeBytes(path, bytes);
-  file_ = std::fopen(path.string().c_str(), "rb");
-  if (file_ == nullptr) throw std::runtime_error("cannot open " + path.string());
+  file_ = platform::openForReading(path.string());
+  if (!file_) throw std::runtime_error("cannot open " + path.string());
 }
 
-ScratchFile::~ScratchFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+ScratchFile::~ScratchFile() = default;
 
 }  // namespace testsupport

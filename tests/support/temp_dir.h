@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/platform.h"
 #include "support/bgl_builder.h"
 
 namespace testsupport {
@@ -42,11 +43,11 @@ class ScratchFile {
   ScratchFile(const ScratchFile&) = delete;
   ScratchFile& operator=(const ScratchFile&) = delete;
 
-  std::FILE* get() const { return file_; }
+  const platform::File& get() const { return file_; }
 
  private:
   TempDir dir_;
-  std::FILE* file_ = nullptr;
+  platform::File file_;
 };
 
 }  // namespace testsupport

@@ -47,12 +47,17 @@ bool isExistingFile(const std::string& path) {
   return !path.empty() && posix::targetExists(path) && !posix::isFolder(path);
 }
 
-std::FILE* openForReading(const std::string& builtPath, std::optional<FileFailure>* failure) {
+void File::close() {
+  if (native_ != kNone) (void)::close(static_cast<int>(native_));
+  native_ = kNone;
+}
+
+File openForReading(const std::string& builtPath, std::optional<FileFailure>* failure) {
   const std::string path = posix::systemPath(builtPath);
   // Neither Windows nor FS2002 can open such a file on a Wine disk.
   if (isDeviceName(fileNameOf(path))) {
     if (failure != nullptr && posix::isRegularFile(path)) *failure = FileFailure{FileFailure::Kind::DeviceName, {}};
-    return nullptr;
+    return File();
   }
   // Only regular files are scanned, as on Windows where a folder fails to open.
   const int fd = posix::openRegularFile(path, O_RDONLY);
@@ -60,25 +65,23 @@ std::FILE* openForReading(const std::string& builtPath, std::optional<FileFailur
     const int error = errno;
     // Only a regular file that is there failed; anything else is no scenery file.
     if (failure != nullptr && posix::isRegularFile(path)) *failure = posix::fileFailureOf(error);
-    return nullptr;
+    return File();
   }
-  std::FILE* file = ::fdopen(fd, "rb");
-  if (file == nullptr) ::close(fd);
-  return file;
+  return File(fd);
 }
 
-std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
-  if (position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;
+std::size_t readAt(const File& file, std::uint64_t position, std::span<std::uint8_t> into) {
+  if (!file || position > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return 0;
   ssize_t got = 0;
   do {
-    got = ::pread(::fileno(file), into.data(), into.size(), static_cast<off_t>(position));
+    got = ::pread(static_cast<int>(file.native()), into.data(), into.size(), static_cast<off_t>(position));
   } while (got < 0 && errno == EINTR);
   return got < 0 ? 0 : static_cast<std::size_t>(got);
 }
 
-std::optional<std::uint64_t> fileSize(std::FILE* file) {
+std::optional<std::uint64_t> fileSize(const File& file) {
   struct stat status {};
-  if (::fstat(::fileno(file), &status) != 0 || status.st_size < 0) return std::nullopt;
+  if (!file || ::fstat(static_cast<int>(file.native()), &status) != 0 || status.st_size < 0) return std::nullopt;
   return static_cast<std::uint64_t>(status.st_size);
 }
 

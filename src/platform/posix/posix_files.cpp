@@ -16,8 +16,6 @@ namespace platform::posix {
 
 namespace {
 
-constexpr std::size_t kReadBlockSize = std::size_t{64} * 1024;
-
 bool statMode(const std::string& path, mode_t kind) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;

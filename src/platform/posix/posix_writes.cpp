@@ -1,6 +1,10 @@
 // Writing scenery and its backups on a POSIX disk: every call returns only
 // once the file's bytes and its folder's entry are on the disk (fsync of the
 // file, then of the folder), so that a power cut after it loses nothing.
+// Every path is read as the reads read it (posix::systemPath: "." and ".."
+// taken out as Windows takes them out), so that a restore checks, backs up
+// and replaces the very file the scan checked, even where a ".." follows a
+// symbolic link.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +14,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/posix_files.h"
+#include "platform/posix/windows_view.h"
 
 namespace platform {
 
@@ -44,7 +49,8 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::optional<FileFailure> writeNewFile(const std::string& builtPath, std::span<const std::uint8_t> bytes) {
+  const std::string path = posix::systemPath(builtPath);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return posix::fileFailureOf(errno);
   int error = 0;
@@ -56,27 +62,33 @@ std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const
   return posix::fileFailureOf(error);
 }
 
-std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) {
+std::optional<FileFailure> replaceFile(const std::string& builtFrom, const std::string& builtTo) {
+  const std::string from = posix::systemPath(builtFrom);
+  const std::string to = posix::systemPath(builtTo);
   if (::rename(from.c_str(), to.c_str()) != 0) return posix::fileFailureOf(errno);
   if (!syncFolderOf(to)) return posix::fileFailureOf(errno);
   return std::nullopt;
 }
 
-std::optional<FileFailure> createFolder(const std::string& path) {
+std::optional<FileFailure> createFolder(const std::string& builtPath) {
+  const std::string path = posix::systemPath(builtPath);
   if (::mkdir(path.c_str(), 0777) != 0) return posix::fileFailureOf(errno);
   if (!syncFolderOf(path)) return posix::fileFailureOf(errno);
   return std::nullopt;
 }
 
-bool removeFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
+bool removeFile(const std::string& path) {
+  return ::unlink(posix::systemPath(path).c_str()) == 0 || errno == ENOENT;
+}
 
 std::optional<bool> isReadOnly(const std::string& path) {
   struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+  if (::stat(posix::systemPath(path).c_str(), &status) != 0) return std::nullopt;
   return (status.st_mode & S_IWUSR) == 0;
 }
 
-bool setReadOnly(const std::string& path, bool readOnly) {
+bool setReadOnly(const std::string& builtPath, bool readOnly) {
+  const std::string path = posix::systemPath(builtPath);
   struct stat status {};
   if (::stat(path.c_str(), &status) != 0) return false;
   // Taken from everyone; given back to the owner alone.

@@ -21,7 +21,6 @@ namespace {
 
 constexpr DWORD kPathBufferSize = MAX_PATH;  // 260 bytes, terminator included
 constexpr DWORD kProfileBufferSize = 1000;
-constexpr DWORD kReadBlockSize = 64 * 1024;
 
 // The system's own words for `error`, without the line end it appends.
 std::string systemMessage(DWORD error) {
@@ -158,7 +157,7 @@ bool readFileInBlocks(const std::string& filePath, const std::function<void(std:
   if (handle == INVALID_HANDLE_VALUE) return false;
   std::vector<char> block(kReadBlockSize);
   DWORD got = 0;
-  while (ReadFile(handle, block.data(), kReadBlockSize, &got, nullptr) && got > 0) {
+  while (ReadFile(handle, block.data(), static_cast<DWORD>(block.size()), &got, nullptr) && got > 0) {
     take(std::string_view(block.data(), got));
   }
   CloseHandle(handle);
@@ -225,18 +224,24 @@ std::vector<std::string> opticalDrives(const SystemPaths&) {
   return drives;
 }
 
-std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* failure) {
+void File::close() {
+  // The native value is the HANDLE itself.
+  if (native_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(native_));  // NOLINT(performance-no-int-to-ptr)
+  native_ = kNone;
+}
+
+File openForReading(const std::string& path, std::optional<FileFailure>* failure) {
   // Opening such a name reaches the device (a serial port may wait for ever),
   // so it is never opened; the "*.bgl" search lists it as a file on the disk.
   if (isDeviceName(fileNameOf(path))) {
     if (failure != nullptr) *failure = FileFailure{FileFailure::Kind::DeviceName, {}};
-    return nullptr;
+    return File();
   }
   const HANDLE handle = openShared(path);
   if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
     // A pipe or a character device holds no scenery: skipped, as a folder is.
     CloseHandle(handle);
-    return nullptr;
+    return File();
   }
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -244,43 +249,57 @@ std::FILE* openForReading(const std::string& path, std::optional<FileFailure>* f
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const bool file = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     if (failure != nullptr && file) *failure = fileFailureOf(error);
+    return File();
+  }
+  return File(reinterpret_cast<std::intptr_t>(handle));
+}
+
+namespace {
+
+HANDLE handleOf(const File& file) {
+  return reinterpret_cast<HANDLE>(file.native());  // NOLINT(performance-no-int-to-ptr)
+}
+
+}  // namespace
+
+std::size_t readAt(const File& file, std::uint64_t position, std::span<std::uint8_t> into) {
+  if (!file) return 0;
+  // The handle's own position is moved there and read from: a read at an
+  // OVERLAPPED offset costs Wine a call to its server on top, for every read.
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(position, std::numeric_limits<LONGLONG>::max()));
+  if (!SetFilePointerEx(handleOf(file), at, nullptr, FILE_BEGIN)) return 0;
+  const auto ask = static_cast<DWORD>(std::min<std::size_t>(into.size(), 0x40000000U));
+  DWORD got = 0;
+  if (!ReadFile(handleOf(file), into.data(), ask, &got, nullptr)) return 0;
+  return got;
+}
+
+std::optional<std::uint64_t> fileSize(const File& file) {
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(handleOf(file), &size) || size.QuadPart < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+std::FILE* openForWriting(const std::string& path) {
+  // As the C library's "wb" opens, shared with readers and writers, but only a file on a disk.
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (GetFileType(handle) != FILE_TYPE_DISK || !SetEndOfFile(handle)) {
+    CloseHandle(handle);
     return nullptr;
   }
   // The C library's descriptor owns the handle from here, and the stream the descriptor.
-  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (descriptor < 0) {
     CloseHandle(handle);
     return nullptr;
   }
-  std::FILE* file = _fdopen(descriptor, "rb");
+  std::FILE* file = _fdopen(descriptor, "wb");
   if (file == nullptr) _close(descriptor);
   return file;
 }
-
-std::size_t readAt(std::FILE* file, std::uint64_t position, std::span<std::uint8_t> into) {
-  // The C library keeps the system's handle as an integer.
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));  // NOLINT(performance-no-int-to-ptr)
-  if (handle == INVALID_HANDLE_VALUE) return 0;
-  // The handle's own position, which no stream call uses, is moved there
-  // and read from: a read at an OVERLAPPED offset costs Wine a call to its
-  // server on top, for every read.
-  LARGE_INTEGER at{};
-  at.QuadPart = static_cast<LONGLONG>(std::min<std::uint64_t>(position, std::numeric_limits<LONGLONG>::max()));
-  if (!SetFilePointerEx(handle, at, nullptr, FILE_BEGIN)) return 0;
-  const auto ask = static_cast<DWORD>(std::min<std::size_t>(into.size(), 0x40000000U));
-  DWORD got = 0;
-  if (!ReadFile(handle, into.data(), ask, &got, nullptr)) return 0;
-  return got;
-}
-
-std::optional<std::uint64_t> fileSize(std::FILE* file) {
-  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));  // NOLINT(performance-no-int-to-ptr)
-  LARGE_INTEGER size{};
-  if (handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(handle, &size) || size.QuadPart < 0) return std::nullopt;
-  return static_cast<std::uint64_t>(size.QuadPart);
-}
-
-std::FILE* openForWriting(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
 
 namespace {
 

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cabinets/cabinet_reader.h"
+
+// What the search for originals found, as values for the restore to use and
+// the presenter to tell.
+namespace originals {
+
+// A verified copy of a bad stock file's original, and why it is one.
+struct VerifiedOriginal {
+  std::string path;   // a file, or the cabinet that holds the copy
+  std::string entry;  // the copy's name inside that cabinet; empty for a file
+  bool byChecksum = false;  // its CRC-32 is the reference value; else the same name and a sound section
+  std::uint32_t crc = 0;
+  // A cabinet entry's bytes as the search decoded them, kept for the restore
+  // so that no cabinet is decoded twice in a run; none for a file.
+  std::shared_ptr<const std::vector<std::uint8_t>> entryBytes;
+};
+
+// What the search for originals found for one bad file.
+struct OriginalFinding {
+  std::string badPath;
+  bool isStock = false;
+  std::optional<VerifiedOriginal> original;  // for a stock file, when one was found
+  std::vector<std::string> searched;         // where the search looked, in order
+  bool noOpticalDrive = false;               // the CD and DVD drives were to be searched, and there are none
+};
+
+// A cabinet that the search could not read to its end, and why.
+struct CabinetNotRead {
+  std::string path;
+  cabinets::CabinetProblem problem;
+};
+
+// Where a long search tells how far it has come: the count of files read
+// when it is worth showing, and the end once any count was shown.
+class SearchProgress {
+ public:
+  virtual ~SearchProgress() = default;
+  virtual void filesRead(int count) = 0;
+  virtual void finished() = 0;
+};
+
+}  // namespace originals
