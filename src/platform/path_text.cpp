@@ -20,6 +20,15 @@ void forEachCharacter(std::string_view text, LeadByteTest isLeadByte, Visit visi
 
 }  // namespace
 
+bool listedBefore(const std::string& a, const std::string& b) {
+  const auto upperLess = [](char x, char y) {
+    return static_cast<unsigned char>(upperAscii(x)) < static_cast<unsigned char>(upperAscii(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), upperLess)) return true;
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), upperLess)) return false;
+  return a < b;
+}
+
 bool sameAsciiFolded(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](char x, char y) { return foldAscii(x) == foldAscii(y); });

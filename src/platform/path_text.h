@@ -28,6 +28,11 @@ constexpr char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<c
 // ASCII letters a to z raised, for orderings that follow upper-case spelling.
 constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// The order in which NTFS and Wine list names: by their upper-cased
+// spelling, names that differ only in case by their bytes. Folder contents
+// come in this order on every system.
+bool listedBefore(const std::string& a, const std::string& b);
+
 // Byte-wise equality under foldAscii. Stock names and the names the run
 // compares are ASCII, so a trail byte can never make two names equal.
 bool sameAsciiFolded(std::string_view a, std::string_view b);

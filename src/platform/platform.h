@@ -139,7 +139,8 @@ bool listsNamesLowerCased();
 
 // The entries of one folder: its files, and its subfolders without the links
 // and junctions that lead to folders (a walk never follows one, so never into
-// a loop). Names as found; devices and pipes are neither. Letter case
+// a loop). Names as found, in the order NTFS lists them on every system
+// (listedBefore in path_text.h); devices and pipes are neither. Letter case
 // ignored in the folder's path.
 struct FolderContents {
   std::string folder;                // the folder's path as spelled on disk

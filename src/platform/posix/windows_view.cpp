@@ -44,16 +44,6 @@ bool matchesBglSearch(std::string_view name) {
 // The pattern the Windows program searches each folder with.
 constexpr const char* kBglSearchPattern = "*.bgl";
 
-// NTFS and Wine list names in the order of their upper-cased spelling.
-bool listedBefore(const std::string& a, const std::string& b) {
-  const auto upperLess = [](char x, char y) {
-    return static_cast<unsigned char>(upperAscii(x)) < static_cast<unsigned char>(upperAscii(y));
-  };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), upperLess)) return true;
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), upperLess)) return false;
-  return a < b;
-}
-
 // The registry key of the 32-bit view in a 64-bit prefix: HKLM\Software\X
 // is kept as Software\Wow6432Node\X.
 std::string view32Key(std::string_view key) {

@@ -110,9 +110,12 @@ std::optional<std::string> registryText(const SystemPaths&, const char* key, con
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, kAccess, &handle) != ERROR_SUCCESS) return std::nullopt;
   BYTE buffer[kPathBufferSize] = {};
   DWORD size = kPathBufferSize;
-  const LONG result = RegQueryValueExA(handle, valueName, nullptr, nullptr, buffer, &size);
+  DWORD type = REG_NONE;
+  const LONG result = RegQueryValueExA(handle, valueName, nullptr, &type, buffer, &size);
   RegCloseKey(handle);
   if (result != ERROR_SUCCESS) return std::nullopt;  // missing, or longer than the buffer
+  // A number or bytes is no path, as the prefix's reader on other systems also says.
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
   std::string text(reinterpret_cast<const char*>(buffer), size);
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
   if (text.size() > kMaxPathLength) return std::nullopt;
@@ -210,6 +213,10 @@ FolderContents listFolder(const std::string& folder) {
     }
   } while (FindNextFileA(search, &found));
   FindClose(search);
+  // The file system's own order differs between disks (a CD's is not NTFS's):
+  // every system gives NTFS's, so the same original is found first.
+  std::sort(contents.files.begin(), contents.files.end(), listedBefore);
+  std::sort(contents.folders.begin(), contents.folders.end(), listedBefore);
   return contents;
 }
 
