@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <exception>
 #include <new>
-#include <vector>
 
 #include "cabinets/cabinet_file.h"
 #include "cabinets/cabinet_reader.h"
@@ -22,14 +21,14 @@ namespace {
 
 // What the callbacks hand the library as a file: the cabinet on disk, or the sink.
 struct OpenFile {
-  std::optional<CabinetFile> disk;            // the cabinet, read
-  std::vector<std::uint8_t>* sink = nullptr;  // the entry being written out
+  std::optional<CabinetFile> disk;  // the cabinet, read
+  EntrySink* sink = nullptr;        // the entry being written out
 };
 
 // What the notifications work with: the entry coming out, and what to do with it.
 struct Extraction {
   const EntryVisitor* visit;
-  std::vector<std::uint8_t> entry;
+  EntrySink entry;
   std::exception_ptr failure;  // thrown by `visit`, carried across the library
 };
 
@@ -66,15 +65,7 @@ UINT DIAMONDAPI readFile(INT_PTR hf, void* pv, UINT cb) {
 UINT DIAMONDAPI writeFile(INT_PTR hf, void* pv, UINT cb) {
   OpenFile* file = asOpenFile(hf);
   if (file->sink == nullptr) return static_cast<UINT>(-1);
-  const auto* data = static_cast<const std::uint8_t*>(pv);
-  // More than the entry's stated length cannot come from a sound cabinet.
-  if (file->sink->size() + cb > kMaxEntrySize) return static_cast<UINT>(-1);
-  try {
-    file->sink->insert(file->sink->end(), data, data + cb);
-  } catch (const std::bad_alloc&) {
-    return static_cast<UINT>(-1);
-  }
-  return cb;
+  return file->sink->append(pv, cb) ? cb : static_cast<UINT>(-1);
 }
 
 int DIAMONDAPI closeFile(INT_PTR hf) {
@@ -106,7 +97,7 @@ INT_PTR copyEntry(const FDINOTIFICATION& note, Extraction& extraction) {
 INT_PTR entryOut(const FDINOTIFICATION& note, Extraction& extraction) {
   delete asOpenFile(note.hf);
   try {
-    (*extraction.visit)(note.psz1, extraction.entry);
+    (*extraction.visit)(note.psz1, extraction.entry.bytes());
   } catch (...) {
     extraction.failure = std::current_exception();
     return FALSE;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
 
 namespace cabinets {
 
@@ -32,6 +33,17 @@ bool CabinetFile::seek(std::int64_t offset, From from) {
   const std::uint64_t back = static_cast<std::uint64_t>(-(offset + 1)) + 1;
   if (back > base) return false;
   position_ = base - back;
+  return true;
+}
+
+bool EntrySink::append(const void* data, std::size_t size) {
+  if (size > kMaxEntrySize - bytes_.size()) return false;
+  const auto* from = static_cast<const std::uint8_t*>(data);
+  try {
+    bytes_.insert(bytes_.end(), from, from + size);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "cabinets/cabinet_reader.h"
 #include "platform/platform.h"
@@ -34,6 +35,20 @@ class CabinetFile {
   platform::File file_;
   std::uint64_t size_;
   std::uint64_t position_ = 0;
+};
+
+// The memory an entry comes out into, as a decoder writes it: at most
+// kMaxEntrySize bytes, since more cannot come from a sound cabinet.
+class EntrySink {
+ public:
+  void clear() { bytes_.clear(); }
+  // False, and nothing taken, when the entry would grow past the limit or
+  // memory runs out.
+  bool append(const void* data, std::size_t size);
+  const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
 };
 
 // Why a decoder could not read the cabinet at `path` to its end, told the

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "cabinets/cabinet_file.h"
 #include "cabinets/cabinet_reader.h"
@@ -21,8 +20,8 @@ constexpr const char* kSinkName = "";
 
 // What our system hands libmspack as a file: the cabinet on disk, or the sink.
 struct OpenFile {
-  std::optional<CabinetFile> disk;            // the cabinet, read
-  std::vector<std::uint8_t>* sink = nullptr;  // the entry being written out
+  std::optional<CabinetFile> disk;  // the cabinet, read
+  EntrySink* sink = nullptr;        // the entry being written out
 };
 
 // The interface given to libmspack, with the sink its writes go to.
@@ -30,7 +29,7 @@ struct MemorySystem {
   mspack_system base;
   // Read through the interface the library hands back to openFile.
   // cppcheck-suppress unusedStructMember
-  std::vector<std::uint8_t>* sink;
+  EntrySink* sink;
 };
 
 OpenFile* asOpenFile(mspack_file* file) { return reinterpret_cast<OpenFile*>(file); }
@@ -67,15 +66,7 @@ int readFile(mspack_file* file, void* buffer, int bytes) {
 int writeFile(mspack_file* file, void* buffer, int bytes) {
   OpenFile* open = asOpenFile(file);
   if (open->sink == nullptr || bytes < 0) return -1;
-  const auto* data = static_cast<const std::uint8_t*>(buffer);
-  // More than the entry's stated length cannot come from a sound cabinet.
-  if (open->sink->size() + static_cast<std::size_t>(bytes) > kMaxEntrySize) return -1;
-  try {
-    open->sink->insert(open->sink->end(), data, data + bytes);
-  } catch (const std::bad_alloc&) {
-    return -1;
-  }
-  return bytes;
+  return open->sink->append(buffer, static_cast<std::size_t>(bytes)) ? bytes : -1;
 }
 
 int seekFile(mspack_file* file, off_t offset, int mode) {
@@ -125,7 +116,7 @@ class OpenCabinet {
 }  // namespace
 
 std::optional<CabinetProblem> readBglEntries(const std::string& path, const EntryVisitor& visit) {
-  std::vector<std::uint8_t> entry;
+  EntrySink entry;
   MemorySystem system{{openFile, closeFile, readFile, writeFile, seekFile, tellFile, ignoreMessage, allocate, release,
                        copyBytes, nullptr},
                       &entry};
@@ -142,7 +133,7 @@ std::optional<CabinetProblem> readBglEntries(const std::string& path, const Entr
       problem = CabinetProblem::Damaged;
       continue;
     }
-    visit(file->filename, entry);
+    visit(file->filename, entry.bytes());
   }
   return problem;
 }
