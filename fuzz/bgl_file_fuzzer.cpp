@@ -24,6 +24,7 @@
 #include "checks/file_check.h"
 #include "checks/reference_validation.h"
 #include "checks/section_validation.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -44,8 +45,8 @@ bool writeInput(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (!writeInput(data, size)) std::abort();
-  std::FILE* file = std::fopen(scratchPath().c_str(), "rb");
-  if (file == nullptr) std::abort();
+  const platform::File file = platform::openForReading(scratchPath());
+  if (!file) std::abort();
   std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
   checks::FileBytes bytes(file, window);
   const checks::FileVerdict verdict = checks::checkFile(bytes, "geopol07.bgl", checks::selectedCrc32Kernel().update);
@@ -80,6 +81,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       memoryFacts.sectionSound != facts.sectionSound) {
     std::abort();
   }
-  std::fclose(file);
   return 0;
 }

@@ -18,6 +18,7 @@
 #include "cabinets/cabinet_reader.h"
 #include "checks/file_bytes.h"
 #include "checks/file_check.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -49,12 +50,11 @@ void checkEntry(const std::string& name, std::span<const std::uint8_t> bytes) {
   checks::FileBytes inMemory(bytes);
   const checks::CandidateFacts fromMemory = checks::examineCandidate(inMemory, kernel);
   if (!writeFile(entryPath(), bytes.data(), bytes.size())) return;
-  std::FILE* file = std::fopen(entryPath().c_str(), "rb");
-  if (file == nullptr) return;
+  const platform::File file = platform::openForReading(entryPath());
+  if (!file) return;
   std::vector<std::uint8_t> window(checks::kCrcReadBlockSize);
   checks::FileBytes fromDisk(file, window);
   const checks::CandidateFacts fromFile = checks::examineCandidate(fromDisk, kernel);
-  std::fclose(file);
   if (!sameFacts(fromMemory, fromFile)) std::abort();
 }
 

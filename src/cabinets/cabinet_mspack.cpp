@@ -56,6 +56,8 @@ mspack_file* openFile(mspack_system* self, const char* filename, int mode) {
 void closeFile(mspack_file* file) { delete asOpenFile(file); }
 
 int readFile(mspack_file* file, void* buffer, int bytes) {
+  // A damaged cabinet can lead the library to hand back no file at all.
+  if (file == nullptr) return -1;
   OpenFile* open = asOpenFile(file);
   if (!open->disk || bytes < 0) return -1;
   const std::optional<std::size_t> got =
@@ -64,12 +66,14 @@ int readFile(mspack_file* file, void* buffer, int bytes) {
 }
 
 int writeFile(mspack_file* file, void* buffer, int bytes) {
+  if (file == nullptr) return -1;
   OpenFile* open = asOpenFile(file);
   if (open->sink == nullptr || bytes < 0) return -1;
   return open->sink->append(buffer, static_cast<std::size_t>(bytes)) ? bytes : -1;
 }
 
 int seekFile(mspack_file* file, off_t offset, int mode) {
+  if (file == nullptr) return -1;
   OpenFile* open = asOpenFile(file);
   if (!open->disk) return -1;
   const CabinetFile::From from = mode == MSPACK_SYS_SEEK_START ? CabinetFile::From::Start
@@ -79,6 +83,7 @@ int seekFile(mspack_file* file, off_t offset, int mode) {
 }
 
 off_t tellFile(mspack_file* file) {
+  if (file == nullptr) return -1;
   OpenFile* open = asOpenFile(file);
   return open->disk ? static_cast<off_t>(open->disk->position()) : -1;
 }

@@ -51,11 +51,22 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
                            {state.results.areas, config, state.results.lists, state.results.unread});
 }
 
+// A place typed relative to the folder the program was started in, read
+// from that folder: the run makes its own folder the current one.
+std::string fromStartFolder(const std::string& place, const std::string& startFolder) {
+  const bool absolute = platform::isDrivePath(place) || place.starts_with('\\') || place.starts_with('/');
+  if (absolute || startFolder.empty()) return place;
+  return startFolder + platform::pathSeparator() + place;
+}
+
 // Looks for a verified original of each bad file, in the places named on the
 // command line or else on the CD and DVD drives, and tells what it found.
 std::vector<originals::OriginalFinding> findOriginals(RunState& state) {
   const CommandLine& command = state.request.command;
-  originals::SearchPlaces places{command.places, command.places.empty()};
+  originals::SearchPlaces places{{}, command.places.empty()};
+  for (const std::string& place : command.places) {
+    places.places.push_back(fromStartFolder(place, state.request.startFolder));
+  }
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
   // The progress line only where each print shows at once: a console.
   report::SearchProgressLine line(state.console);
@@ -83,58 +94,73 @@ bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFind
   return std::all_of(restored.files.begin(), restored.files.end(), isRestored);
 }
 
-// Scans the areas of a configuration that can be read. A scan that opened no
-// file at all checked nothing, so it gives no verdict and leaves the
-// listing of an earlier run as it stands; one that could not read
-// everything names what it missed, and fails.
-RunOutcome scanAndReport(RunState& state, bool again = false) {
+// How far one scan of the areas went.
+enum class ScanEnd {
+  ConfigUnread,    // no Scenery.cfg could be read: nothing scanned
+  NothingChecked,  // no file could be opened: no verdict, the old listing left as it stands
+  Listed,          // the listing is written and the verdict told
+};
+
+struct ScanPass {
+  ScanEnd end;
+  RunOutcome outcome;
+};
+
+// Scans the areas of the configuration and writes the listing. A scan that
+// opened no file at all checked nothing, so it gives no verdict; one that
+// could not read everything names what it missed, and fails.
+ScanPass scanAndList(RunState& state, const std::string& configPath) {
   state.console.print(report::kHostFolderFound);
-  const std::string configPath = sceneryConfigPath(state.request.hostFolder);
   const std::optional<std::vector<std::string>> locals = areaLocalValues(state.request.paths, configPath);
   if (!locals) {
     state.console.print(report::formatText(report::kCantReadConfig, configPath.c_str()));
-    return RunOutcome::Failed;
+    return {ScanEnd::ConfigUnread, RunOutcome::Failed};
   }
   scanSceneryAreas(state.request, *locals, state.checker, state.console, state.results);
   state.console.print(report::kScanCompleted);
   if (state.results.counters.allFiles == 0) {
     state.console.print(report::formatText(report::kNothingChecked, configPath.c_str()));
-    if (!again) explainIfAsked(state, configPath);
-    return RunOutcome::Failed;
+    return {ScanEnd::NothingChecked, RunOutcome::Failed};
   }
   const report::ListingOutcome listing = report::writeListing(
       state.request.paths, listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
   const RunOutcome outcome = !listing.created || !state.results.unread.empty() ? RunOutcome::Failed
                              : listing.anyBad                                 ? RunOutcome::BadFilesFound
                                                                               : RunOutcome::NoBadFiles;
-  if (again) return outcome;
-  explainIfAsked(state, configPath);
-  if (!state.request.command.originals) return outcome;
-  // A restore stopped midway left files that must not pass for originals.
-  if (state.request.command.restore && state.request.ownFolder) restore::clearLeftovers(state.files, *state.request.ownFolder);
-  const std::vector<originals::OriginalFinding> findings = findOriginals(state);
-  if (!state.request.command.restore) return outcome;
+  return {ScanEnd::Listed, outcome};
+}
+
+// Restores the originals found, and gives the verdict of a new scan after it
+// (which rewrites the listing) when any file was replaced.
+RunOutcome restoreAndScanAgain(RunState& state, const std::vector<originals::OriginalFinding>& findings,
+                               const std::string& configPath, RunOutcome outcome) {
   bool anyRestored = false;
   const bool allRestored = restoreOriginals(state, findings, anyRestored);
   if (!anyRestored) return allRestored ? outcome : RunOutcome::Failed;
-  // The verdict after the restore is that of a new scan, which rewrites the listing.
   state.console.print(report::kCheckingAgain);
   state.results = ScanResults{};
-  const RunOutcome after = scanAndReport(state, true);
+  const RunOutcome after = scanAndList(state, configPath).outcome;
   return allRestored ? after : RunOutcome::Failed;
 }
 
-// A place typed relative to the folder the program was started in, written
-// from that folder: the run makes its own folder the current one.
-std::string fromStartFolder(const std::string& place, const std::string& startFolder) {
-  const bool absolute = platform::isDrivePath(place) || place.starts_with('\\') || place.starts_with('/');
-  if (absolute || startFolder.empty()) return place;
-  return startFolder + platform::pathSeparator() + place;
+// The scan, then what it was asked to add: the explanation, the search for
+// originals and the restore.
+RunOutcome scanAndReport(RunState& state) {
+  const std::string configPath = sceneryConfigPath(state.request.hostFolder);
+  const ScanPass scan = scanAndList(state, configPath);
+  if (scan.end == ScanEnd::ConfigUnread) return scan.outcome;
+  explainIfAsked(state, configPath);
+  if (scan.end == ScanEnd::NothingChecked || !state.request.command.originals) return scan.outcome;
+  // A restore stopped midway left files that must not pass for originals.
+  if (state.request.command.restore && state.request.ownFolder) {
+    restore::clearLeftovers(state.files, *state.request.ownFolder);
+  }
+  const std::vector<originals::OriginalFinding> findings = findOriginals(state);
+  if (!state.request.command.restore) return scan.outcome;
+  return restoreAndScanAgain(state, findings, configPath, scan.outcome);
 }
 
 RunOutcome runScan(RunState& state) {
-  const std::string startFolder = platform::currentFolder();
-  for (std::string& place : state.request.command.places) place = fromStartFolder(place, startFolder);
   locateInstallation(state.request);
   if (state.request.hostFolder.empty()) {
     state.console.print(report::kNoHostFolder);
@@ -174,8 +200,9 @@ RunOutcome framed(report::TextOut& console, Body body) {
 
 }  // namespace
 
-RunOutcome runProgram(RunState& state, const CommandLine& command) {
+RunOutcome runProgram(RunState& state, const CommandLine& command, const std::string& startFolder) {
   state.request.command = command;
+  state.request.startFolder = startFolder;
   switch (command.form) {
     case CommandLine::Form::Help:
       state.console.print(report::formatText(report::kVersionLine, report::kVersion) + report::kUsage);

@@ -27,6 +27,7 @@ namespace driver {
 // What the run was asked, and the paths it found once.
 struct RunRequest {
   CommandLine command;
+  std::string startFolder;               // the process's current folder at start: where typed places lead
   std::optional<std::string> ownFolder;  // nothing when the program's own path could not be read
   platform::SystemPaths paths;           // where the installation's Windows paths lead
   std::string hostFolder;                // empty: no FS2002 installation found
