@@ -192,7 +192,7 @@ int readAll(const std::string& place) {
 int originalsSearch(const std::string& place) {
   checks::BadFileLists lists;
   const std::string badName(checks::StockChecksums[0].name);
-  lists.checksumErrorList.prepend({"/no such folder/" + badName, true, checks::ChecksumComparison{0, 0}});
+  lists.checksumErrorList.prepend({testsupport::builtPath("/no such folder/" + badName), true, checks::ChecksumComparison{0, 0}});
   platform::SystemFileSystem files;
   originals::OriginalSearch search(files, {}, checks::selectedCrc32Kernel().update, nullptr);
   const Measure measure;

@@ -97,7 +97,7 @@ TEST(CabinetReader, ACabinetIsDecodedOnceForTheSearchAndTheRestore) {
   for (const char* name : {"geopol12.bgl", "way003.bgl"}) {
     const fs::path bad = dir.path() / "scenery" / name;
     testsupport::writeBytes(bad, testsupport::plainBglFile(100));
-    lists.checksumErrorList.prepend({bad.string(), true, checks::ChecksumComparison{}});
+    lists.checksumErrorList.prepend({testsupport::builtPath(bad.string()), true, checks::ChecksumComparison{}});
   }
   platform::SystemFileSystem files;
   const checks::Crc32Function kernel = checks::selectedCrc32Kernel().update;

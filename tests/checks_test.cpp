@@ -622,12 +622,12 @@ class Classification : public ::testing::Test {
   void classify(const Bytes& bytes, const std::string& name) {
     OpenBytes file(bytes);
     const checks::FileVerdict verdict = checks::checkFile(file.get(), name, checks::selectedCrc32Kernel().update);
-    checks::classifyFacilityFile(lists, "/scan/" + name, verdict);
+    checks::classifyFacilityFile(lists, builtPath("/scan/" + name), verdict);
   }
 
   static std::vector<std::pair<std::string, bool>> records(const checks::BadFileList& list) {
     std::vector<std::pair<std::string, bool>> out;
-    for (const auto& record : list) out.emplace_back(record.path, record.isStock);
+    for (const auto& record : list) out.emplace_back(record.path.shown(), record.isStock);
     return out;
   }
   using Records = std::vector<std::pair<std::string, bool>>;

@@ -39,7 +39,7 @@ TEST(OriginalSearch, ProgressIsToldAtEveryTenthFileAndAtLeastOnceASecond) {
   originals::OriginalSearch search(files, {}, checks::selectedCrc32Kernel().update, &progress,
                                    [&now] { return now += 300ms; });
   checks::BadFileLists lists;
-  lists.checksumErrorList.prepend({(dir.path() / "none" / "geopol07.bgl").string(), true, checks::ChecksumComparison{}});
+  lists.checksumErrorList.prepend({testsupport::builtPath((dir.path() / "none" / "geopol07.bgl").string()), true, checks::ChecksumComparison{}});
   const auto findings = search.find(lists, {{(dir.path() / "place").string()}, false});
   ASSERT_EQ(findings.size(), 1U);
   EXPECT_FALSE(findings[0].original);

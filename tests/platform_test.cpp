@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/path.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "platform/ini_text.h"
@@ -54,6 +55,39 @@ TEST(FileNameText, JoinedPathsUpToTheLimitAndNoFurther) {
   EXPECT_FALSE(platform::joinPath({}, {folder, "123456789"}));
   EXPECT_EQ(platform::pathInFolder({}, folder + s, "12345678")->size(), 259U);
   EXPECT_FALSE(platform::pathInFolder({}, folder + s, "123456789"));
+}
+
+// ---------------------------------------------------------------- path value
+
+TEST(PathValue, JoinsAndParentsStayWithinTheLimitAndKeepOneSeparator) {
+  const std::string s(1, platform::pathSeparator());
+  const platform::Path folder = *platform::Path::of({}, "H" + s + "Scenery" + s);
+  EXPECT_TRUE(folder.namesFolder());
+  const platform::Path file = *folder.joined("geopol12.bgl");
+  EXPECT_EQ(file.shown(), "H" + s + "Scenery" + s + "geopol12.bgl");
+  EXPECT_FALSE(file.namesFolder());
+  EXPECT_EQ(file.fileName(), "geopol12.bgl");
+  EXPECT_EQ(file.parent()->shown(), folder.shown());
+  EXPECT_EQ(folder.parent()->shown(), "H" + s);
+  EXPECT_EQ(file.parent()->joined("x")->shown(), "H" + s + "Scenery" + s + "x");
+  EXPECT_FALSE(platform::Path::of({}, "plain.bgl")->parent());
+  const std::string long250(250, 'f');  // 250 + separator + 8 = 259
+  const platform::Path deep = *platform::Path::of({}, long250);
+  EXPECT_EQ(deep.joined("12345678")->windowsLength(), 259U);
+  EXPECT_FALSE(deep.joined("123456789"));
+  EXPECT_FALSE(platform::Path::of({}, long250 + s + "123456789"));
+}
+
+// The shown form keeps what was built; the form the system is handed is the
+// file Windows would open.
+TEST(PathValue, SystemFormIsThePathAsWindowsReadsIt) {
+  const std::string s(1, platform::pathSeparator());
+  const std::string built = s + "fs" + s + "Tools" + s + ".." + s + "Scenery" + s + "world.bgl";
+  const platform::Path path = *platform::Path::of({}, built);
+  EXPECT_EQ(path.shown(), built);
+  // Windows hands the text to the system, which reads it so itself.
+  const std::string expected = s == "/" ? "/fs/Scenery/world.bgl" : built;
+  EXPECT_EQ(path.system(), expected);
 }
 
 TEST(DoubleByteNames, TrailBytesAreNeitherLoweredNorTakenForBackslashes) {

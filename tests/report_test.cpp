@@ -73,8 +73,8 @@ TEST_F(Listing, CleanRunWritesTheTwoTexts) {
 }
 
 TEST_F(Listing, FormatErrorsOnly) {
-  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\a.bgl", false, {}});
-  lists.formatErrorList.prepend({"D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl", true, {}});
+  lists.formatErrorList.prepend({testsupport::builtPath("D:\\FS2002\\Scenery\\World\\scenery\\a.bgl"), false, {}});
+  lists.formatErrorList.prepend({testsupport::builtPath("D:\\FS2002\\Scenery\\World\\scenery\\eurnwafd.bgl"), true, {}});
   const auto outcome = write();
   EXPECT_TRUE(outcome.anyBad);
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
@@ -85,7 +85,7 @@ TEST_F(Listing, FormatErrorsOnly) {
 }
 
 TEST_F(Listing, ChecksumErrorsOnly) {
-  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true, {}});
+  lists.checksumErrorList.prepend({testsupport::builtPath("/fs/geopol07.bgl"), true, {}});
   EXPECT_TRUE(write().anyBad);
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kNoFormatErrors +
                            expected::kChecksumExplanation + "/fs/geopol07.bgl  (Stock file)\r\n");
@@ -93,8 +93,8 @@ TEST_F(Listing, ChecksumErrorsOnly) {
 }
 
 TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
-  lists.formatErrorList.prepend({"/fs/way001.bgl", true, {}});
-  lists.checksumErrorList.prepend({"/fs/way001.bgl", true, {}});
+  lists.formatErrorList.prepend({testsupport::builtPath("/fs/way001.bgl"), true, {}});
+  lists.checksumErrorList.prepend({testsupport::builtPath("/fs/way001.bgl"), true, {}});
   write();
   EXPECT_EQ(listing(), std::string(expected::kHeading) + expected::kFormatExplanation +
                            "/fs/way001.bgl  (Stock file)\r\n\r\n" + expected::kChecksumExplanation +
@@ -105,7 +105,7 @@ TEST_F(Listing, FileInBothListsStandsUnderEachExplanation) {
 // whole, where the verdict would point to the file.
 TEST_F(Listing, ListingThatCannotBeCreatedIsShownOnTheConsoleInstead) {
   fs::create_directory(listingPath());  // a folder stands where the file would go
-  lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
+  lists.formatErrorList.prepend({testsupport::builtPath("/fs/x.bgl"), false, {}});
   const auto outcome = write();
   EXPECT_FALSE(outcome.created);
   EXPECT_TRUE(outcome.anyBad);
@@ -129,7 +129,7 @@ TEST_F(Listing, UnreadFilesAndFoldersCloseTheListingAndAreWarnedOf) {
   EXPECT_EQ(listing(), expected::kHeading + std::string(expected::kNoFormatErrors) + unreadRecords);
   EXPECT_EQ(console.text(), expected::kVerdictClean + warning);
 
-  lists.checksumErrorList.prepend({"/fs/geopol07.bgl", true, {}});
+  lists.checksumErrorList.prepend({testsupport::builtPath("/fs/geopol07.bgl"), true, {}});
   console.clear();
   write();
   EXPECT_EQ(listing(), expected::kHeading + std::string(expected::kNoFormatErrors) + expected::kChecksumExplanation +
@@ -154,7 +154,7 @@ TEST_F(Listing, ListingWhoseWritesFailIsNotReportedAsWritten) {
 }
 
 TEST_F(Listing, WithoutAFolderOfItsOwnNoListingIsWrittenAnywhere) {
-  lists.formatErrorList.prepend({"/fs/x.bgl", false, {}});
+  lists.formatErrorList.prepend({testsupport::builtPath("/fs/x.bgl"), false, {}});
   const auto outcome = report::writeListing({}, "", {lists, unread}, console.out());
   EXPECT_FALSE(outcome.created);
   EXPECT_EQ(console.text(), std::string("ERROR: Can't create listing file FileList.txt\r\n") +

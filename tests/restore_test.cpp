@@ -44,7 +44,7 @@ class Restore : public ::testing::Test {
   restore::RestoreReport restore(platform::FileSystem& files) {
     const originals::VerifiedOriginal original{(dir_.path() / "cd" / "geopol12.bgl").string(), {}, true,
                                                testsupport::referenceCrc32(original_), nullptr};
-    return restore::restoreFiles(files, {{target().string(), original}}, ownFolder(), kernel_);
+    return restore::restoreFiles(files, {{testsupport::builtPath(target().string()), original}}, ownFolder(), kernel_);
   }
   restore::UndoReport undo(platform::FileSystem& files) {
     return restore::undoLatestRestore(files, ownFolder(), kernel_);
@@ -133,7 +133,7 @@ TEST_F(Restore, WithoutAFolderOfItsOwnNothingIsReplaced) {
   const originals::VerifiedOriginal original{(dir_.path() / "cd" / "geopol12.bgl").string(), {}, true,
                                              testsupport::referenceCrc32(original_), nullptr};
   const restore::RestoreReport restored =
-      restore::restoreFiles(system_, {{target().string(), original}}, std::nullopt, kernel_);
+      restore::restoreFiles(system_, {{testsupport::builtPath(target().string()), original}}, std::nullopt, kernel_);
   ASSERT_EQ(restored.files.size(), 1U);
   ASSERT_TRUE(restored.files[0].failure);
   EXPECT_EQ(restored.files[0].failure->reason, Reason::OwnFolderUnknown);
@@ -147,14 +147,14 @@ TEST_F(Restore, CabinetEntryIsRestoredFromTheBytesTheSearchKept) {
   const originals::VerifiedOriginal entry{(dir_.path() / "no such.cab").string(), "scenery\\geopol12.bgl", true,
                                           testsupport::referenceCrc32(original_), kept};
   restore::RestoreReport restored =
-      restore::restoreFiles(system_, {{target().string(), entry}}, ownFolder(), kernel_);
+      restore::restoreFiles(system_, {{testsupport::builtPath(target().string()), entry}}, ownFolder(), kernel_);
   ASSERT_EQ(restored.files.size(), 1U);
   EXPECT_TRUE(restored.files[0].restored());
   EXPECT_EQ(bytesOf(target()), original_);
 
   testsupport::writeBytes(target(), bad_);
   const originals::VerifiedOriginal altered{entry.path, entry.entry, true, entry.crc ^ 1U, kept};
-  restored = restore::restoreFiles(system_, {{target().string(), altered}}, ownFolder(), kernel_);
+  restored = restore::restoreFiles(system_, {{testsupport::builtPath(target().string()), altered}}, ownFolder(), kernel_);
   ASSERT_TRUE(restored.files[0].failure);
   EXPECT_EQ(restored.files[0].failure->reason, Reason::OriginalChanged);
   EXPECT_EQ(bytesOf(target()), bad_);

@@ -2,7 +2,7 @@
 
 namespace checks {
 
-void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict) {
+void classifyFacilityFile(BadFileLists& lists, const platform::Path& path, const FileVerdict& verdict) {
   if (verdict.checksum && !verdict.checksum->matches()) {
     lists.checksumErrorList.prepend({path, verdict.isStock, *verdict.checksum});
   }

@@ -6,6 +6,7 @@
 
 #include "checks/file_check.h"
 #include "checks/section_validation.h"
+#include "platform/path.h"
 
 namespace checks {
 
@@ -14,7 +15,7 @@ namespace checks {
 // format error list the section validation's verdict, or a stock name
 // without a facility header; in the checksum error list the checksums.
 struct BadFileRecord {
-  std::string path;
+  platform::Path path;
   bool isStock = false;
   std::variant<SectionVerdict, ChecksumComparison, StockNameWithoutHeader> reason;
 };
@@ -44,6 +45,6 @@ struct BadFileLists {
 // section validation one to the format error list; a stock name without a
 // facility header is a format error. A file that passed, or an add-on file
 // that is no facility file (no check ran), is recorded nowhere.
-void classifyFacilityFile(BadFileLists& lists, const std::string& path, const FileVerdict& verdict);
+void classifyFacilityFile(BadFileLists& lists, const platform::Path& path, const FileVerdict& verdict);
 
 }  // namespace checks

@@ -5,6 +5,7 @@
 #include <set>
 #include <string_view>
 
+#include "platform/path.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
 #include "report/texts.h"
@@ -52,17 +53,17 @@ ScanCounters scanFolder(const platform::SystemPaths& paths, FileChecker& checker
   ScanCounters own;
   for (const std::string& foundName : listing.names) {
     const std::string name = listedName(present, foundName);
-    const std::optional<std::string> fullPath = platform::pathInFolder(paths, listing.folder, shownName(name));
+    const std::optional<platform::Path> fullPath = platform::Path::of(paths, listing.folder + shownName(name));
     if (!fullPath) continue;
     // Such a file is on a Linux disk; FS2002 cannot open it there.
     if (platform::isNameWindowsCannotHold(foundName)) {
-      results.unread.push_back({*fullPath, {platform::FileFailure::Kind::NameNotWindows, {}}});
+      results.unread.push_back({fullPath->shown(), {platform::FileFailure::Kind::NameNotWindows, {}}});
       continue;
     }
     // Each entry is opened under its own name, so every file is checked once.
     std::optional<platform::FileFailure> failure;
     const platform::File file = platform::openForReading(listing.entriesFolder + foundName, &failure);
-    if (failure) results.unread.push_back({*fullPath, *failure});
+    if (failure) results.unread.push_back({fullPath->shown(), *failure});
     if (!file) continue;
     const checks::FileVerdict verdict = checker.check(file, name);
     checks::classifyFacilityFile(results.lists, *fullPath, verdict);

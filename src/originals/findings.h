@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cabinets/cabinet_reader.h"
+#include "platform/path.h"
 
 // What the search for originals found, as values for the restore to use and
 // the presenter to tell.
@@ -25,7 +26,7 @@ struct VerifiedOriginal {
 
 // What the search for originals found for one bad file.
 struct OriginalFinding {
-  std::string badPath;
+  platform::Path badPath;
   bool isStock = false;
   std::optional<VerifiedOriginal> original;  // for a stock file, when one was found
   std::vector<std::string> searched;         // where the search looked, in order

@@ -26,12 +26,12 @@ bool isTheFileItself(const std::string& name, const std::string& badName) {
 }
 
 // Each bad file once, in the listing's order, with its stock flag.
-std::vector<std::pair<std::string, bool>> badFilesOf(const checks::BadFileLists& lists) {
-  std::vector<std::pair<std::string, bool>> files;
+std::vector<std::pair<platform::Path, bool>> badFilesOf(const checks::BadFileLists& lists) {
+  std::vector<std::pair<platform::Path, bool>> files;
   std::unordered_set<std::string> seen;
   for (const checks::BadFileList* list : {&lists.formatErrorList, &lists.checksumErrorList}) {
     for (const checks::BadFileRecord& record : *list) {
-      if (seen.insert(record.path).second) files.emplace_back(record.path, record.isStock);
+      if (seen.insert(record.path.shown()).second) files.emplace_back(record.path, record.isStock);
     }
   }
   return files;
@@ -47,9 +47,9 @@ std::string_view entryFileName(std::string_view entry) {
 
 std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& lists,
                                                           const SearchPlaces& places) {
-  const std::vector<std::pair<std::string, bool>> badFiles = badFilesOf(lists);
+  const std::vector<std::pair<platform::Path, bool>> badFiles = badFilesOf(lists);
   for (const auto& [path, isStock] : badFiles) {
-    const std::string name = platform::fileNameOf(path);
+    const std::string name = path.fileName();
     if (isStock) wanted_.push_back({name, checks::findStockChecksum(name)});
   }
   std::vector<OriginalFinding> findings;
@@ -57,8 +57,11 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
   for (const auto& [path, isStock] : badFiles) {
     OriginalFinding finding{path, isStock, std::nullopt, {}, false};
     if (isStock) {
-      finding.searched.push_back(withSeparator(platform::folderOf(path, platform::pathSeparator())));
-      finding.original = searchOwnFolder(*wanted, path);
+      const std::optional<platform::Path> ownFolder = path.parent();
+      if (ownFolder) {
+        finding.searched.push_back(ownFolder->shown());
+        finding.original = searchOwnFolder(*wanted, *ownFolder);
+      }
       for (const std::string& place : places.places) {
         if (finding.original) break;
         finding.searched.push_back(place);
@@ -92,10 +95,8 @@ std::optional<VerifiedOriginal> OriginalSearch::verified(
   return VerifiedOriginal{{}, {}, false, facts->crc, nullptr};
 }
 
-std::optional<VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wanted& wanted,
-                                                                        const std::string& badPath) {
-  const platform::FolderContents contents =
-      files_.listFolder(withSeparator(platform::folderOf(badPath, platform::pathSeparator())));
+std::optional<VerifiedOriginal> OriginalSearch::searchOwnFolder(const Wanted& wanted, const platform::Path& folder) {
+  const platform::FolderContents contents = files_.listFolder(folder.shown());
   for (const std::string& name : contents.files) {
     if (isTheFileItself(name, wanted.name) || name.ends_with(kTemporarySuffix)) continue;
     std::optional<std::string> path = platform::pathInFolder(paths_, contents.folder, name);

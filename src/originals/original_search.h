@@ -91,7 +91,7 @@ class OriginalSearch {
 
   std::optional<VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
                                                    const std::optional<checks::CandidateFacts>& facts) const;
-  std::optional<VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const std::string& badPath);
+  std::optional<VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const platform::Path& folder);
   std::optional<VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
   std::optional<VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
   const std::vector<PlaceFile>& filesOf(const std::string& place);

@@ -65,6 +65,12 @@ SystemPaths systemPaths(const std::string& ownFolder);
 // prefix's drive_c, Z: for one elsewhere), each character one byte.
 std::size_t windowsPathLength(const SystemPaths& paths, std::string_view path);
 
+// A path the run built as this system is handed it: on Windows the text
+// itself; elsewhere as Windows reads it before it looks it up (".", ".."
+// and doubled separators taken out as text, never above the root), so that
+// every call, read or write, reaches the file Windows would.
+std::string systemForm(const std::string& builtPath);
+
 // How many folders below the root of its drive `path` lies once Windows has
 // read it ("C:\\FS2002\\Tools\\.." lies one below C:\\): the most ".." a text
 // appended to it can climb before Windows stops it. Elsewhere than Windows

@@ -94,9 +94,9 @@ void printBadFiles(TextOut& console, const checks::BadFileLists& lists) {
   std::unordered_map<std::string, std::size_t> indexOfPath;
   for (const checks::BadFileList* list : {&lists.formatErrorList, &lists.checksumErrorList}) {
     for (const checks::BadFileRecord& record : *list) {
-      const auto [place, isNew] = indexOfPath.try_emplace(record.path, files.size());
+      const auto [place, isNew] = indexOfPath.try_emplace(record.path.shown(), files.size());
       if (isNew) {
-        files.emplace_back(formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock)), "");
+        files.emplace_back(formatText(kListingRecord, record.path.shown().c_str(), stockLabel(record.isStock)), "");
       }
       files[place->second].second += reasonText(record.reason);
     }

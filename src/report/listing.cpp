@@ -15,7 +15,7 @@ using platform::StreamHandle;
 std::string recordLines(const checks::BadFileList& list) {
   std::string text;
   for (const checks::BadFileRecord& record : list) {
-    text += formatText(kListingRecord, record.path.c_str(), stockLabel(record.isStock));
+    text += formatText(kListingRecord, record.path.shown().c_str(), stockLabel(record.isStock));
   }
   return text;
 }

@@ -10,7 +10,7 @@ using originals::OriginalFinding;
 using originals::VerifiedOriginal;
 
 std::string paragraph(const OriginalFinding& finding) {
-  std::string text = formatText(kOriginalFile, finding.badPath.c_str(), stockLabel(finding.isStock));
+  std::string text = formatText(kOriginalFile, finding.badPath.shown().c_str(), stockLabel(finding.isStock));
   if (!finding.isStock) return text + kOriginalOfAddOn;
   if (finding.original) {
     const VerifiedOriginal& original = *finding.original;

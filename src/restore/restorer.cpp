@@ -244,16 +244,17 @@ std::vector<Pending> pendingFiles(platform::FileSystem& files, const std::vector
                                   RestoreReport& report) {
   std::vector<Pending> pending;
   for (const Replacement& replacement : replacements) {
-    report.files.push_back({replacement.target, std::nullopt});
-    if (!fitsField(replacement.target)) {
+    const std::string& target = replacement.target.shown();
+    report.files.push_back({target, std::nullopt});
+    if (!fitsField(target)) {
       report.files.back().failure = failure(Reason::PathNotRecordable);
       continue;
     }
     const std::string backupName =
-        std::to_string(pending.size() + 1) + " " + platform::fileNameOf(replacement.target);
+        std::to_string(pending.size() + 1) + " " + replacement.target.fileName();
     pending.push_back({report.files.size() - 1, &replacement,
-                       {backupName, 0, replacement.original.crc, files.isReadOnly(replacement.target).value_or(false),
-                        replacement.target, sourceText(replacement.original)}});
+                       {backupName, 0, replacement.original.crc, files.isReadOnly(target).value_or(false), target,
+                        sourceText(replacement.original)}});
   }
   return pending;
 }

@@ -24,7 +24,7 @@ inline constexpr const char* kBackupsFolderName = "Trawlex backups";
 
 // One bad stock file and its verified original.
 struct Replacement {
-  std::string target;
+  platform::Path target;
   originals::VerifiedOriginal original;
 };
 

@@ -50,6 +50,12 @@ std::string readText(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+platform::Path builtPath(const std::string& text) {
+  std::optional<platform::Path> path = platform::Path::of({}, text);
+  if (!path) throw std::runtime_error("path too long: " + text);
+  return std::move(*path);
+}
+
 ScratchFile::ScratchFile(const Bytes& bytes) {
   const fs::path path = dir_.path() / "scratch.bgl";
   writeBytes(path, bytes);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/path.h"
 #include "platform/platform.h"
 #include "support/bgl_builder.h"
 
@@ -33,6 +34,9 @@ void writeText(const std::filesystem::path& path, const std::string& text);
 
 // The whole content of the file at `path` (empty when it cannot be read).
 std::string readText(const std::filesystem::path& path);
+
+// `text` as a path the run built, outside any Wine prefix; it must fit the path limit.
+platform::Path builtPath(const std::string& text);
 
 // A file holding `bytes`, open for binary reading at its first byte; the file
 // and its folder go with the object.

@@ -26,6 +26,8 @@ constexpr std::size_t kSystemPathBufferSize = 4096;
 
 char pathSeparator() { return '/'; }
 
+std::string systemForm(const std::string& builtPath) { return posix::systemPath(builtPath); }
+
 std::string programPath() {
   std::array<char, kSystemPathBufferSize> buffer{};
   const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());

@@ -73,6 +73,8 @@ HANDLE openDiskFile(const std::string& path) {
 
 char pathSeparator() { return '\\'; }
 
+std::string systemForm(const std::string& builtPath) { return builtPath; }
+
 std::string programPath() {
   char buffer[kPathBufferSize];
   const DWORD length = GetModuleFileNameA(nullptr, buffer, kPathBufferSize);
