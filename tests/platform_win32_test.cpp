@@ -163,13 +163,26 @@ TEST(Win32Platform, ExistenceProfileAndFiles) {
 }
 
 // Writes a text value into one view of HKEY_LOCAL_MACHINE\\`key`.
-void setRegistryText(const char* key, REGSAM view, const char* text) {
+void setRegistryValue(const char* key, REGSAM view, DWORD type, const char* text) {
   HKEY handle = nullptr;
   ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &handle, nullptr),
             ERROR_SUCCESS);
-  RegSetValueExA(handle, "EXE Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+  RegSetValueExA(handle, "EXE Path", 0, type, reinterpret_cast<const BYTE*>(text),
                  static_cast<DWORD>(std::strlen(text) + 1));
   RegCloseKey(handle);
+}
+
+void setRegistryText(const char* key, REGSAM view, const char* text) { setRegistryValue(key, view, REG_SZ, text); }
+
+// Only a text is a path: bytes that spell one, in a value of another type,
+// are none, as the Wine prefix's reader on Linux also says.
+TEST(Win32Platform, RegistryValueThatIsNoTextIsNone) {
+  constexpr const char* kKey = "SOFTWARE\\Trawlex\\TypeTest";
+  setRegistryValue(kKey, KEY_WOW64_32KEY, REG_BINARY, "C:\\FS2002");
+  EXPECT_EQ(platform::registryText({}, kKey, "EXE Path"), std::nullopt);
+  setRegistryValue(kKey, KEY_WOW64_32KEY, REG_EXPAND_SZ, "C:\\FS2002");
+  EXPECT_EQ(platform::registryText({}, kKey, "EXE Path"), "C:\\FS2002");
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kKey, KEY_WOW64_32KEY, 0);
 }
 
 TEST(Win32Platform, RegistryIsReadInThe32BitViewWhereFs2002sSetupWrites) {

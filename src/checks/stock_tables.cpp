@@ -269,24 +269,13 @@ const std::array<StockChecksum, kStockChecksumCount> StockChecksums = {{
     {"way018.bgl", 0x1DF198FD},
 }};
 
-namespace {
-
-// The name with its ASCII letters folded, as the tables spell theirs.
-std::string foldedName(std::string_view name) {
-  std::string folded(name);
-  std::transform(folded.begin(), folded.end(), folded.begin(), platform::foldAscii);
-  return folded;
-}
-
-}  // namespace
-
 bool isStockFacilityName(std::string_view name) {
-  const std::string folded = foldedName(name);
+  const std::string folded = platform::asciiFolded(name);  // as the tables spell their names
   return std::binary_search(StockFacilityNames.begin(), StockFacilityNames.end(), std::string_view(folded));
 }
 
 std::optional<std::uint32_t> findStockChecksum(std::string_view name) {
-  const std::string folded = foldedName(name);
+  const std::string folded = platform::asciiFolded(name);  // as the tables spell their names
   const auto entry = std::lower_bound(StockChecksums.begin(), StockChecksums.end(), std::string_view(folded),
                                       [](const StockChecksum& e, std::string_view key) { return e.name < key; });
   if (entry == StockChecksums.end() || entry->name != folded) return std::nullopt;

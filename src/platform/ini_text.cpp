@@ -30,12 +30,6 @@ std::optional<std::string> foldedAscii(const ProfileScan::Field& field) {
   return text;
 }
 
-std::string folded(std::string_view name) {
-  std::string text(name);
-  std::transform(text.begin(), text.end(), text.begin(), foldAscii);
-  return text;
-}
-
 std::size_t longestName(const std::vector<std::string>& names) {
   std::size_t longest = 0;
   for (const std::string& name : names) longest = std::max(longest, name.size());
@@ -101,14 +95,14 @@ void ProfileScan::Field::add(char16_t unit) {
 }
 
 ProfileScan::ProfileScan(const std::vector<std::string>& sections, std::string_view key, ProfileOutline* outline)
-    : key_(folded(key)),
+    : key_(asciiFolded(key)),
       answers_(sections.size()),
       sectionSeen_(sections.size()),
       answered_(sections.size()),
       sectionName_(std::max(longestName(sections), outline != nullptr ? kOutlineNameLength : 0) + 1),
       keyName_(std::max(key.size(), outline != nullptr ? kOutlineNameLength : 0) + 1),
       outline_(outline) {
-  for (std::size_t i = 0; i < sections.size(); ++i) sectionIndices_.emplace(folded(sections[i]), i);
+  for (std::size_t i = 0; i < sections.size(); ++i) sectionIndices_.emplace(asciiFolded(sections[i]), i);
 }
 
 void ProfileScan::decideEncoding() {

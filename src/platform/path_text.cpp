@@ -29,6 +29,12 @@ bool listedBefore(const std::string& a, const std::string& b) {
   return a < b;
 }
 
+std::string asciiFolded(std::string_view text) {
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(), foldAscii);
+  return folded;
+}
+
 bool sameAsciiFolded(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](char x, char y) { return foldAscii(x) == foldAscii(y); });

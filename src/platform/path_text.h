@@ -33,6 +33,10 @@ constexpr char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<
 // come in this order on every system.
 bool listedBefore(const std::string& a, const std::string& b);
 
+// `text` with every byte folded by foldAscii: for texts compared byte by
+// byte with ASCII names (the stock tables, profile names).
+std::string asciiFolded(std::string_view text);
+
 // Byte-wise equality under foldAscii. Stock names and the names the run
 // compares are ASCII, so a trail byte can never make two names equal.
 bool sameAsciiFolded(std::string_view a, std::string_view b);
