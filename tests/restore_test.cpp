@@ -29,9 +29,9 @@ Bytes bytesOf(const fs::path& path) {
 
 // A bad stock file, its verified original in a CD folder, and the program's
 // own folder, where the backups go.
-class Restore : public ::testing::Test {
+class Restorer : public ::testing::Test {
  protected:
-  Restore() {
+  Restorer() {
     testsupport::writeBytes(target(), bad_);
     testsupport::writeBytes(dir_.path() / "cd" / "geopol12.bgl", original_);
     fs::create_directories(ownFolder());
@@ -66,7 +66,7 @@ class Restore : public ::testing::Test {
   platform::SystemFileSystem system_;
 };
 
-TEST_F(Restore, SoundRunReplacesTheFileKeepsItsBackupAndTheUndoPutsItBack) {
+TEST_F(Restorer, SoundRunReplacesTheFileKeepsItsBackupAndTheUndoPutsItBack) {
   const restore::RestoreReport restored = restore(system_);
   ASSERT_EQ(restored.files.size(), 1U);
   EXPECT_TRUE(restored.files[0].restored());
@@ -87,7 +87,7 @@ TEST_F(Restore, SoundRunReplacesTheFileKeepsItsBackupAndTheUndoPutsItBack) {
 // Each call of a restore failed in turn (a disk that fails it from then on):
 // the file is left with its old bytes and its read-only mark, nothing is left
 // beside it, and the value says why, with the system's words where it has them.
-TEST_F(Restore, EveryFailingCallLeavesTheFileAsItWasAndSaysWhy) {
+TEST_F(Restorer, EveryFailingCallLeavesTheFileAsItWasAndSaysWhy) {
   struct Case {
     Call call;
     int from;
@@ -129,7 +129,7 @@ TEST_F(Restore, EveryFailingCallLeavesTheFileAsItWasAndSaysWhy) {
   }
 }
 
-TEST_F(Restore, WithoutAFolderOfItsOwnNothingIsReplaced) {
+TEST_F(Restorer, WithoutAFolderOfItsOwnNothingIsReplaced) {
   const originals::VerifiedOriginal original{(dir_.path() / "cd" / "geopol12.bgl").string(), {}, true,
                                              testsupport::referenceCrc32(original_), nullptr};
   const restore::RestoreReport restored =
@@ -142,7 +142,7 @@ TEST_F(Restore, WithoutAFolderOfItsOwnNothingIsReplaced) {
 
 // A cabinet's entry comes with the bytes the search decoded: the restore
 // reads no cabinet again, and proves those bytes as it proves a file's.
-TEST_F(Restore, CabinetEntryIsRestoredFromTheBytesTheSearchKept) {
+TEST_F(Restorer, CabinetEntryIsRestoredFromTheBytesTheSearchKept) {
   const auto kept = std::make_shared<const std::vector<std::uint8_t>>(original_);
   const originals::VerifiedOriginal entry{(dir_.path() / "no such.cab").string(), "scenery\\geopol12.bgl", true,
                                           testsupport::referenceCrc32(original_), kept};
@@ -162,7 +162,7 @@ TEST_F(Restore, CabinetEntryIsRestoredFromTheBytesTheSearchKept) {
 
 // Each call of an undo failed in turn: the file keeps the bytes the restore
 // put there, the restore stays to be undone, and the next undo completes it.
-TEST_F(Restore, EveryFailingCallOfAnUndoLeavesTheRestoreToBeUndoneAgain) {
+TEST_F(Restorer, EveryFailingCallOfAnUndoLeavesTheRestoreToBeUndoneAgain) {
   using Result = restore::PutBackFile::Result;
   struct Case {
     Call call;
