@@ -45,8 +45,7 @@ std::string_view entryFileName(std::string_view entry) {
 
 }  // namespace
 
-std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& lists,
-                                                          const SearchPlaces& places) {
+std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& lists, const SearchPlaces& places) {
   const std::vector<std::pair<platform::Path, bool>> badFiles = badFilesOf(lists);
   for (const auto& [path, isStock] : badFiles) {
     const std::string name = path.fileName();
@@ -55,22 +54,9 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
   std::vector<OriginalFinding> findings;
   auto wanted = wanted_.begin();
   for (const auto& [path, isStock] : badFiles) {
-    OriginalFinding finding{path, isStock, std::nullopt, {}, false};
-    if (isStock) {
-      const std::optional<platform::Path> ownFolder = path.parent();
-      if (ownFolder) {
-        finding.searched.push_back(ownFolder->shown());
-        finding.original = searchOwnFolder(*wanted, *ownFolder);
-      }
-      for (const std::string& place : places.places) {
-        if (finding.original) break;
-        finding.searched.push_back(place);
-        finding.original = searchPlace(*wanted, place);
-      }
-      ++wanted;
-      finding.noOpticalDrive = !finding.original && places.opticalDrives && places.places.empty();
-    }
-    findings.push_back(std::move(finding));
+    // An add-on file has no original.
+    findings.push_back(isStock ? stockFinding(path, *wanted++, places)
+                               : OriginalFinding{path, false, std::nullopt, {}, false});
   }
   if (progressShown_) progress_->finished();
   // Only the findings' originals keep their bytes.
@@ -78,6 +64,22 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
     for (CabinetEntry& entry : entries) entry.bytes.reset();
   }
   return findings;
+}
+
+OriginalFinding OriginalSearch::stockFinding(const platform::Path& path, const Wanted& wanted,
+                                             const SearchPlaces& places) {
+  OriginalFinding finding{path, true, std::nullopt, {}, false};
+  if (const std::optional<platform::Path> ownFolder = path.parent()) {
+    finding.searched.push_back(ownFolder->shown());
+    finding.original = searchOwnFolder(wanted, *ownFolder);
+  }
+  for (const std::string& place : places.places) {
+    if (finding.original) break;
+    finding.searched.push_back(place);
+    finding.original = searchPlace(wanted, place);
+  }
+  finding.noOpticalDrive = !finding.original && places.opticalDrives && places.places.empty();
+  return finding;
 }
 
 bool OriginalSearch::Wanted::mayBe(std::string_view candidateName) const {

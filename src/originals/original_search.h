@@ -91,6 +91,7 @@ class OriginalSearch {
 
   std::optional<VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
                                                    const std::optional<checks::CandidateFacts>& facts) const;
+  OriginalFinding stockFinding(const platform::Path& path, const Wanted& wanted, const SearchPlaces& places);
   std::optional<VerifiedOriginal> searchOwnFolder(const Wanted& wanted, const platform::Path& folder);
   std::optional<VerifiedOriginal> searchPlace(const Wanted& wanted, const std::string& place);
   std::optional<VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
