@@ -114,6 +114,22 @@ TEST(FileSystemContract, ListingIsWrittenOnlyIntoARegularOrNewFile) {
   EXPECT_EQ(platform::openForWriting((dir.path() / "folder").string()), nullptr);
 }
 
+// The calls that take the installation's texts ignore letter case on every
+// system, as Windows does.
+TEST(FileSystemContract, InstallationTextsFindTheirFileInAnyLetterCase) {
+  TempDir dir;
+  platform::SystemFileSystem files;
+  writeText(dir.path() / "Scenery" / "Scenery.cfg", "[Area.001]\nLocal=World\n");
+  const std::string s(1, platform::pathSeparator());
+  const std::string otherCase = dir.path().string() + s + "SCENERY" + s + "scenery.CFG";
+  EXPECT_TRUE(files.pathExists(otherCase));
+  std::string text;
+  EXPECT_TRUE(files.readFileInBlocks(otherCase, [&text](std::string_view block) { text += block; }));
+  EXPECT_EQ(text, "[Area.001]\nLocal=World\n");
+  EXPECT_EQ(platform::profileValues(otherCase, {"AREA.001"}, "local"), (std::vector<std::string>{"World"}));
+  EXPECT_FALSE(files.pathExists(dir.path().string() + s + "Scenery" + s + "missing.cfg"));
+}
+
 TEST(FileSystemContract, OpenedFilesAreReadAtAnyPosition) {
   TempDir dir;
   writeText(dir.path() / "file.bgl", "0123456789");
