@@ -52,6 +52,7 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
     if (isStock) wanted_.push_back({name, checks::findStockChecksum(name)});
   }
   std::vector<OriginalFinding> findings;
+  findings.reserve(badFiles.size());
   auto wanted = wanted_.begin();
   for (const auto& [path, isStock] : badFiles) {
     // An add-on file has no original.
