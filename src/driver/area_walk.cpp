@@ -51,7 +51,7 @@ std::string unbuiltFolderText(const RunRequest& request, const std::string& loca
 
 // Scans the folder of one area that has a Local value and tells what it held.
 scan::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, report::TextOut& console,
-                             ScanResults& results, unsigned number, const std::string& local) {
+                           ScanResults& results, unsigned number, const std::string& local) {
   const auto folder = sceneryFolderPath(request.paths, request.hostFolder, local);
   scan::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
   if (!folder) return area;

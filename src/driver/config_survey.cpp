@@ -125,7 +125,7 @@ class Survey : public platform::ProfileOutline {
 }  // namespace
 
 scan::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
-                                  const std::vector<scan::AreaSummary>& areas) {
+                                const std::vector<scan::AreaSummary>& areas) {
   Survey survey;
   platform::ProfileScan scan({}, "", &survey);
   if (platform::fitsPathLimit(paths, configPath)) {

@@ -18,6 +18,6 @@ inline constexpr std::size_t kMaxConfigNotes = 300;
 // Active=FALSE, and areas (of `areas`, as scanned) whose folder an earlier
 // area scanned. Memory stays within the notes kept, whatever the file.
 scan::ConfigSurvey surveyConfig(const platform::SystemPaths& paths, const std::string& configPath,
-                                  const std::vector<scan::AreaSummary>& areas);
+                                const std::vector<scan::AreaSummary>& areas);
 
 }  // namespace driver

@@ -147,17 +147,17 @@ RunOutcome restoreAndScanAgain(RunState& state, const std::vector<originals::Ori
 // originals and the restore.
 RunOutcome scanAndReport(RunState& state) {
   const std::string configPath = sceneryConfigPath(state.request.hostFolder);
-  const ScanPass scan = scanAndList(state, configPath);
-  if (scan.end == ScanEnd::ConfigUnread) return scan.outcome;
+  const ScanPass pass = scanAndList(state, configPath);
+  if (pass.end == ScanEnd::ConfigUnread) return pass.outcome;
   explainIfAsked(state, configPath);
-  if (scan.end == ScanEnd::NothingChecked || !state.request.command.originals) return scan.outcome;
+  if (pass.end == ScanEnd::NothingChecked || !state.request.command.originals) return pass.outcome;
   // A restore stopped midway left files that must not pass for originals.
   if (state.request.command.restore && state.request.ownFolder) {
     restore::clearLeftovers(state.files, *state.request.ownFolder);
   }
   const std::vector<originals::OriginalFinding> findings = findOriginals(state);
-  if (!state.request.command.restore) return scan.outcome;
-  return restoreAndScanAgain(state, findings, configPath, scan.outcome);
+  if (!state.request.command.restore) return pass.outcome;
+  return restoreAndScanAgain(state, findings, configPath, pass.outcome);
 }
 
 RunOutcome runScan(RunState& state) {

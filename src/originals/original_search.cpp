@@ -130,8 +130,7 @@ std::optional<VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted
   return std::nullopt;
 }
 
-std::optional<VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted,
-                                                                      const std::string& cabinet) {
+std::optional<VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted, const std::string& cabinet) {
   for (const CabinetEntry& entry : entriesOf(cabinet)) {
     if (auto original = verified(wanted, std::string(entryFileName(entry.name)), entry.facts)) {
       original->path = cabinet;
