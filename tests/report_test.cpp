@@ -7,6 +7,8 @@
 
 #include "checks/classification.h"
 #include "report/listing.h"
+#include "report/originals.h"
+#include "report/restoring.h"
 #include "report/text_out.h"
 #include "support/expected_texts.h"
 #include "support/temp_dir.h"
@@ -49,6 +51,40 @@ TEST(TextOut, EveryLineFeedBecomesCrLfAndALoneCrStays) {
 TEST(TextOut, FormatsLikePrintf) {
   EXPECT_EQ(report::formatText("%s  %s|%03u|%d", "p", "(Stock file)", 7U, -3), "p  (Stock file)|007|-3");
   EXPECT_EQ(report::formatText("%s", std::string(5000, 'x').c_str()).size(), 5000U);
+}
+
+// The search's progress on one line, each count overwriting the last; the end closes the line.
+TEST(SearchProgressLine, CountsOverwriteEachOtherAndTheEndClosesTheLine) {
+  CapturedConsole console;
+  report::SearchProgressLine line(console.out());
+  line.filesRead(4);
+  line.filesRead(10);
+  line.finished();
+  EXPECT_EQ(console.text(), "\rSearching for originals: 4 file(s) read\rSearching for originals: 10 file(s) read\r\n");
+}
+
+// Every reason a restore or an undo gives, in its words, with the system's
+// own where the value carries them.
+TEST(RestoreWords, EveryReasonHasItsOwnWords) {
+  using restore::Reason;
+  const platform::FileFailure disk{platform::FileFailure::Kind::Other, "No space left on device"};
+  const std::pair<restore::Failure, const char*> cases[] = {
+      {{Reason::PathNotRecordable, {}}, "its path holds a tab or a line end"},
+      {{Reason::OwnFolderUnknown, {}}, "no backup folder could be made: the program's own folder is unknown"},
+      {{Reason::TooManyRestores, {}}, "no backup folder could be made: too many restores in one second"},
+      {{Reason::NoBackupFolder, disk}, "no backup folder could be made: No space left on device"},
+      {{Reason::Unreadable, {}}, "it could not be read"},
+      {{Reason::BackupFailed, disk}, "it could not be backed up: No space left on device"},
+      {{Reason::ListFailed, disk}, "the backup's list could not be written: No space left on device"},
+      {{Reason::OriginalChanged, {}}, "its original no longer reads as it did when it was verified"},
+      {{Reason::WriteFailed, disk}, "its original could not be written beside it: No space left on device"},
+      {{Reason::ReadBackFailed, {}}, "its original did not read back as written"},
+      {{Reason::ChangedMeanwhile, {}}, "it changed after it was backed up"},
+      {{Reason::ReplaceFailed, disk}, "it could not be replaced: No space left on device"},
+      {{Reason::BackupChanged, {}}, "its copy in the backup folder no longer reads as it was kept"},
+      {{Reason::OldWriteFailed, disk}, "its old bytes could not be written beside it: No space left on device"},
+  };
+  for (const auto& [failure, words] : cases) EXPECT_EQ(report::failureText(failure), words);
 }
 
 class Listing : public ::testing::Test {
