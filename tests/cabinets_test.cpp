@@ -116,7 +116,7 @@ TEST(CabinetReader, ACabinetIsDecodedOnceForTheSearchAndTheRestore) {
   EXPECT_EQ(*findings[1].original->entryBytes, geopol);
   fs::remove(cabinet);
   fs::create_directory(dir.path() / "own");
-  const restore::RestoreReport restored = restore::restoreFiles(files, replacements, (dir.path() / "own").string(), kernel);
+  const restore::RestoreReport restored = restore::restoreFiles(files, replacements, {(dir.path() / "own").string(), dir.path().string()}, kernel);
   ASSERT_EQ(restored.files.size(), 2U);
   EXPECT_TRUE(restored.files[0].restored() && restored.files[1].restored());
   EXPECT_EQ(testsupport::readText(dir.path() / "scenery" / "geopol12.bgl"), std::string(geopol.begin(), geopol.end()));

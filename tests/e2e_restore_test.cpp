@@ -114,10 +114,15 @@ TEST_F(Restore, VerifiedOriginalsReplaceTheBadFilesWhichTheBackupKeepsAndUndoPut
   const std::string manifest = after[kept + "manifest.txt"];
   after.erase(kept + "manifest.txt");
   EXPECT_EQ(after, expected);
-  EXPECT_FALSE(isReadOnly(scenery() / "geopol12.bgl"));
-  EXPECT_NE(manifest.find("Trawlex restore\nstate\trestored\n"), std::string::npos) << manifest;
-  EXPECT_NE(manifest.find("file\t2 geopol12.bgl\t" + crcText(badGeopol) + "\t1C7B948D\tread-only\t" + geopol +
-                          "\t" + native(place().string()) + native("/Disc/kept copy.bgl") + "\n"),
+  // The restored file keeps the mark its old one had.
+  EXPECT_TRUE(isReadOnly(scenery() / "geopol12.bgl"));
+  EXPECT_TRUE(manifest.starts_with("Trawlex restore 2\n")) << manifest;
+  EXPECT_NE(manifest.find("\nrestore\t1\n"), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find("\nstate\trestored\n"), std::string::npos) << manifest;
+  const std::string size = std::to_string(goodGeopol.size());
+  EXPECT_NE(manifest.find("\nfile\t2 geopol12.bgl\t" + crcText(badGeopol) + "\t" + size + "\t1C7B948D\t" + size +
+                          "\tread-only\tScenery\\World\\scenery\\geopol12.bgl\t" + native(place().string()) +
+                          native("/Disc/kept copy.bgl") + "\n"),
             std::string::npos)
       << manifest;
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,13 @@ TEST(FileSystemContract, NewFilesAreWrittenWholeAndNeverOverAnother) {
   TempDir dir;
   platform::SystemFileSystem files;
   const std::string path = (dir.path() / "new.bgl").string();
-  EXPECT_FALSE(files.writeNewFile(path, bytesOf("first")));
+  EXPECT_FALSE(files.writeNewFile(path, bytesOf("first"), std::nullopt));
   EXPECT_EQ(readText(path), "first");
   // A file that is there is never written over; one that cannot be made leaves nothing.
-  EXPECT_TRUE(files.writeNewFile(path, bytesOf("second")));
+  EXPECT_TRUE(files.writeNewFile(path, bytesOf("second"), std::nullopt));
   EXPECT_EQ(readText(path), "first");
   const fs::path inMissingFolder = dir.path() / "missing" / "new.bgl";
-  EXPECT_TRUE(files.writeNewFile(inMissingFolder.string(), bytesOf("x")));
+  EXPECT_TRUE(files.writeNewFile(inMissingFolder.string(), bytesOf("x"), std::nullopt));
   EXPECT_FALSE(fs::exists(inMissingFolder));
   // A folder is made once; a second time is refused.
   const std::string folder = (dir.path() / "backups").string();
@@ -57,18 +58,88 @@ TEST(FileSystemContract, ReplacingPutsOneFileInTheOthersPlace) {
   const std::string to = (dir.path() / "geopol12.bgl").string();
   writeText(from, "original");
   writeText(to, "bad");
-  EXPECT_FALSE(files.replaceFile(from, to));
+  EXPECT_TRUE(files.replaceFile(from, to).replaced);
   EXPECT_EQ(readText(to), "original");
   EXPECT_FALSE(fs::exists(from));
   // The place need not be taken; the file to move must be there.
   writeText(from, "again");
   const std::string fresh = (dir.path() / "fresh.bgl").string();
-  EXPECT_FALSE(files.replaceFile(from, fresh));
+  const platform::ReplaceOutcome made = files.replaceFile(from, fresh);
+  EXPECT_TRUE(made.replaced && !made.failure);
   EXPECT_EQ(readText(fresh), "again");
-  const std::optional<platform::FileFailure> failure = files.replaceFile(from, to);
-  ASSERT_TRUE(failure);
-  EXPECT_FALSE(failure->message.empty());
+  const platform::ReplaceOutcome refused = files.replaceFile(from, to);
+  EXPECT_FALSE(refused.replaced);
+  ASSERT_TRUE(refused.failure);
+  EXPECT_FALSE(refused.failure->message.empty());
   EXPECT_EQ(readText(to), "original");
+}
+
+// A new file carries its read-only mark from the start, a read-only file is
+// replaced as it is, and the new one keeps its own mark; a failed replace
+// leaves the old one's.
+TEST(FileSystemContract, MarksTravelWithTheNewFileAndSurviveTheReplace) {
+  TempDir dir;
+  platform::SystemFileSystem files;
+  const std::string to = (dir.path() / "geopol12.bgl").string();
+  writeText(to, "bad");
+  ASSERT_TRUE(files.setReadOnly(to, true));
+  const std::string from = to + ".new";
+  EXPECT_FALSE(files.writeNewFile(from, bytesOf("original"), platform::NewFileMark{to, true}));
+  EXPECT_EQ(readText(from), "original");
+  EXPECT_EQ(files.isReadOnly(from), true);
+  EXPECT_TRUE(files.replaceFile(from, to).replaced);
+  EXPECT_EQ(readText(to), "original");
+  EXPECT_EQ(files.isReadOnly(to), true);
+  EXPECT_FALSE(files.replaceFile(from, to).replaced);
+  EXPECT_EQ(files.isReadOnly(to), true);
+  const std::string writable = to + ".writable";
+  EXPECT_FALSE(files.writeNewFile(writable, bytesOf("x"), platform::NewFileMark{to, false}));
+  EXPECT_EQ(files.isReadOnly(writable), false);
+  // A read-only file is removed like any other.
+  EXPECT_TRUE(files.removeFile(to));
+  EXPECT_FALSE(fs::exists(to));
+}
+
+// One file reached two ways has one identity; a folder and a missing name
+// are told apart from files; an empty folder is removed, a full one is not.
+TEST(FileSystemContract, FactsTellOneFileByItsIdentity) {
+  TempDir dir;
+  platform::SystemFileSystem files;
+  writeText(dir.path() / "World" / "geopol12.bgl", "x");
+  writeText(dir.path() / "World" / "geopol07.bgl", "x");
+  const char separator = platform::pathSeparator();
+  const platform::FileFacts one = files.fileFacts((dir.path() / "World" / "geopol12.bgl").string());
+  const std::string otherWay = dir.path().string() + separator + "World" + separator + ".." + separator + "World" +
+                               separator + "geopol12.bgl";
+  EXPECT_EQ(one.kind, platform::FileFacts::Kind::Regular);
+  ASSERT_TRUE(one.identity);
+  EXPECT_EQ(one.names, 1U);
+  EXPECT_EQ(files.fileFacts(otherWay).identity, one.identity);
+  EXPECT_NE(files.fileFacts((dir.path() / "World" / "geopol07.bgl").string()).identity, one.identity);
+  EXPECT_EQ(files.fileFacts((dir.path() / "World").string()).kind, platform::FileFacts::Kind::Other);
+  EXPECT_EQ(files.fileFacts((dir.path() / "none.bgl").string()).kind, platform::FileFacts::Kind::Missing);
+  EXPECT_FALSE(files.removeFolder((dir.path() / "World").string()));
+  EXPECT_TRUE(fs::exists(dir.path() / "World" / "geopol12.bgl"));
+  fs::create_directory(dir.path() / "Empty");
+  EXPECT_TRUE(files.removeFolder((dir.path() / "Empty").string()));
+  EXPECT_FALSE(fs::exists(dir.path() / "Empty"));
+}
+
+// A file held open by another stream is in use, on both systems alike; once
+// closed it is not.
+TEST(FileSystemContract, AFileHeldOpenIsInUse) {
+  TempDir dir;
+  platform::SystemFileSystem files;
+  const std::string path = (dir.path() / "geopol12.bgl").string();
+  writeText(path, "x");
+  EXPECT_FALSE(files.isInUse(path));
+  {
+    std::ifstream holder(path, std::ios::binary);
+    ASSERT_TRUE(holder);
+    EXPECT_TRUE(files.isInUse(path));
+  }
+  EXPECT_FALSE(files.isInUse(path));
+  EXPECT_FALSE(files.isInUse((dir.path() / "none.bgl").string()));
 }
 
 TEST(FileSystemContract, ReadOnlyMarkIsSetAndLifted) {

@@ -69,20 +69,26 @@ TEST(RestoreWords, EveryReasonHasItsOwnWords) {
   using restore::Reason;
   const platform::FileFailure disk{platform::FileFailure::Kind::Other, "No space left on device"};
   const std::pair<restore::Failure, const char*> cases[] = {
-      {{Reason::PathNotRecordable, {}}, "its path holds a tab or a line end"},
-      {{Reason::OwnFolderUnknown, {}}, "no backup folder could be made: the program's own folder is unknown"},
-      {{Reason::TooManyRestores, {}}, "no backup folder could be made: too many restores in one second"},
-      {{Reason::NoBackupFolder, disk}, "no backup folder could be made: No space left on device"},
-      {{Reason::Unreadable, {}}, "it could not be read"},
-      {{Reason::BackupFailed, disk}, "it could not be backed up: No space left on device"},
-      {{Reason::ListFailed, disk}, "the backup's list could not be written: No space left on device"},
-      {{Reason::OriginalChanged, {}}, "its original no longer reads as it did when it was verified"},
-      {{Reason::WriteFailed, disk}, "its original could not be written beside it: No space left on device"},
-      {{Reason::ReadBackFailed, {}}, "its original did not read back as written"},
-      {{Reason::ChangedMeanwhile, {}}, "it changed after it was backed up"},
-      {{Reason::ReplaceFailed, disk}, "it could not be replaced: No space left on device"},
-      {{Reason::BackupChanged, {}}, "its copy in the backup folder no longer reads as it was kept"},
-      {{Reason::OldWriteFailed, disk}, "its old bytes could not be written beside it: No space left on device"},
+      {{Reason::PathNotRecordable, {}, {}}, "its path holds a tab or a line end"},
+      {{Reason::OwnFolderUnknown, {}, {}}, "no backup folder could be made: the program's own folder is unknown"},
+      {{Reason::NoBackupFolder, disk, {}}, "no backup folder could be made: No space left on device"},
+      {{Reason::SymbolicLink, {}, "/srv/scenery/geopol12.bgl"},
+       "it is a symbolic link to /srv/scenery/geopol12.bgl, and a restore replaces no link: restore the file it "
+       "points to yourself, or name that file's folder in Scenery.cfg"},
+      {{Reason::InUse, {}, {}}, "it is in use by another program: close that program and try again"},
+      {{Reason::Missing, {}, {}}, "it is missing: deleted or moved since the restore"},
+      {{Reason::OutsideInstallation, {}, "..\\Other\\geopol12.bgl"},
+       "its list names it outside this installation: ..\\Other\\geopol12.bgl"},
+      {{Reason::Unreadable, {}, {}}, "it could not be read"},
+      {{Reason::BackupFailed, disk, {}}, "it could not be backed up: No space left on device"},
+      {{Reason::ListFailed, disk, {}}, "the backup's list could not be written: No space left on device"},
+      {{Reason::OriginalChanged, {}, {}}, "its original no longer reads as it did when it was verified"},
+      {{Reason::WriteFailed, disk, {}}, "its original could not be written beside it: No space left on device"},
+      {{Reason::ReadBackFailed, {}, {}}, "its original did not read back as written"},
+      {{Reason::ChangedMeanwhile, {}, {}}, "it changed after it was backed up"},
+      {{Reason::ReplaceFailed, disk, {}}, "it could not be replaced: No space left on device"},
+      {{Reason::BackupChanged, {}, {}}, "its copy in the backup folder no longer reads as it was kept"},
+      {{Reason::OldWriteFailed, disk, {}}, "its old bytes could not be written beside it: No space left on device"},
   };
   for (const auto& [failure, words] : cases) EXPECT_EQ(report::failureText(failure), words);
 }

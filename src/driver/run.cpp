@@ -77,6 +77,8 @@ std::vector<originals::OriginalFinding> findOriginals(RunState& state) {
   return findings;
 }
 
+restore::Site restoreSite(const RunRequest& request) { return {request.ownFolder, request.hostFolder}; }
+
 // Puts the verified original of each bad stock file that has one in its
 // place, and tells what it did. True when every such file was replaced.
 bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFinding>& findings, bool& anyRestored) {
@@ -86,12 +88,12 @@ bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFind
   }
   restore::RestoreReport restored;
   if (!replacements.empty()) {
-    restored = restore::restoreFiles(state.files, replacements, state.request.ownFolder, state.checker.crcKernel());
+    restored = restore::restoreFiles(state.files, replacements, restoreSite(state.request), state.checker.crcKernel());
   }
   report::printRestore(state.console, restored);
   const auto isRestored = [](const restore::RestoredFile& file) { return file.restored(); };
   anyRestored = std::any_of(restored.files.begin(), restored.files.end(), isRestored);
-  return std::all_of(restored.files.begin(), restored.files.end(), isRestored);
+  return restored.whole();
 }
 
 // How far one scan of the areas went.
@@ -152,8 +154,8 @@ RunOutcome scanAndReport(RunState& state) {
   explainIfAsked(state, configPath);
   if (pass.end == ScanEnd::NothingChecked || !state.request.command.originals) return pass.outcome;
   // A restore stopped midway left files that must not pass for originals.
-  if (state.request.command.restore && state.request.ownFolder) {
-    restore::clearLeftovers(state.files, *state.request.ownFolder);
+  if (state.request.command.restore) {
+    restore::finishInterrupted(state.files, restoreSite(state.request), state.checker.crcKernel());
   }
   const std::vector<originals::OriginalFinding> findings = findOriginals(state);
   if (!state.request.command.restore) return pass.outcome;
@@ -169,17 +171,14 @@ RunOutcome runScan(RunState& state) {
   return scanAndReport(state);
 }
 
-// Puts back the files of the latest restore kept beside the program.
+// Puts back the files of the latest restore kept beside the program, in the
+// installation found now.
 RunOutcome undoRestore(RunState& state) {
-  const std::string programPath = platform::programPath();
-  restore::UndoReport undone;
-  if (!programPath.empty()) {
-    undone = restore::undoLatestRestore(state.files, platform::folderOf(programPath, platform::pathSeparator()),
-                                        state.checker.crcKernel());
-  }
+  locateInstallation(state.request);
+  const restore::UndoReport undone =
+      restore::undoLatestRestore(state.files, restoreSite(state.request), state.checker.crcKernel());
   report::printUndo(state.console, undone);
-  const bool everyFileBack = undone.backupFolder.empty() || undone.markedUndone;
-  return everyFileBack ? RunOutcome::NoBadFiles : RunOutcome::Failed;
+  return undone.whole() ? RunOutcome::NoBadFiles : RunOutcome::Failed;
 }
 
 void waitForEnter() {

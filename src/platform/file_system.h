@@ -27,12 +27,16 @@ class FileSystem {
   virtual bool isExistingFile(const std::string& path) = 0;
   virtual bool pathExists(const std::string& path) = 0;
 
-  virtual std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
-  virtual std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) = 0;
+  virtual std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                                  const std::optional<NewFileMark>& mark) = 0;
+  virtual ReplaceOutcome replaceFile(const std::string& from, const std::string& to) = 0;
   virtual std::optional<FileFailure> createFolder(const std::string& path) = 0;
   virtual bool removeFile(const std::string& path) = 0;
+  virtual bool removeFolder(const std::string& path) = 0;
   virtual std::optional<bool> isReadOnly(const std::string& path) = 0;
   virtual bool setReadOnly(const std::string& path, bool readOnly) = 0;
+  virtual FileFacts fileFacts(const std::string& path) = 0;
+  virtual bool isInUse(const std::string& path) = 0;
 };
 
 // The system's own calls. It holds nothing: every run may share it.
@@ -49,16 +53,20 @@ class SystemFileSystem final : public FileSystem {
   bool isExistingFile(const std::string& path) override { return platform::isExistingFile(path); }
   bool pathExists(const std::string& path) override { return platform::pathExists(path); }
 
-  std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
-    return platform::writeNewFile(path, bytes);
+  std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                          const std::optional<NewFileMark>& mark) override {
+    return platform::writeNewFile(path, bytes, mark);
   }
-  std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) override {
+  ReplaceOutcome replaceFile(const std::string& from, const std::string& to) override {
     return platform::replaceFile(from, to);
   }
   std::optional<FileFailure> createFolder(const std::string& path) override { return platform::createFolder(path); }
   bool removeFile(const std::string& path) override { return platform::removeFile(path); }
+  bool removeFolder(const std::string& path) override { return platform::removeFolder(path); }
   std::optional<bool> isReadOnly(const std::string& path) override { return platform::isReadOnly(path); }
   bool setReadOnly(const std::string& path, bool readOnly) override { return platform::setReadOnly(path, readOnly); }
+  FileFacts fileFacts(const std::string& path) override { return platform::fileFacts(path); }
+  bool isInUse(const std::string& path) override { return platform::isInUse(path); }
 };
 
 }  // namespace platform

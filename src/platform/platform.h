@@ -235,14 +235,34 @@ std::FILE* openForWriting(const std::string& path);
 // Writing scenery and its backups. Each call returns only when what it did is
 // on the disk, the file's bytes and its folder's entry, or tells why it failed.
 
-// Creates `path`, which must not exist yet, holding `bytes`. On a failure no
+// The read-only mark a new file is made with, before its bytes are flushed:
+// on a POSIX disk the permission bits of the file `like` (when it exists)
+// with the owner's write permission taken or given as `readOnly` says; on
+// Windows the attribute.
+struct NewFileMark {
+  std::string like;
+  bool readOnly = false;
+};
+
+// Creates `path`, which must not exist yet, holding `bytes`, marked as
+// `mark` says (without one, as the system makes new files). On a failure no
 // file of that name is left behind.
-std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes);
+std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                        const std::optional<NewFileMark>& mark = std::nullopt);
+
+// What a replace did.
+struct ReplaceOutcome {
+  bool replaced = false;               // `to` now holds `from`'s bytes
+  std::optional<FileFailure> failure;  // why not; when replaced, why the new entry may not be on the disk yet
+};
 
 // Puts the file `from` in the place of the file `to`, both in one folder, in
 // one step: `to` holds either its old bytes or all of `from`'s, never
-// neither. `to` need not exist.
-std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to);
+// neither. `to` need not exist. A read-only `to` is replaced as it is: a POSIX
+// rename needs no write permission on it; Windows lifts its mark for the step
+// and puts it back when the step fails. The file `to` named is otherwise left
+// untouched (its other names, where it has some, keep it).
+ReplaceOutcome replaceFile(const std::string& from, const std::string& to);
 
 // Creates the folder `path`, whose parent exists.
 std::optional<FileFailure> createFolder(const std::string& path);
@@ -250,11 +270,43 @@ std::optional<FileFailure> createFolder(const std::string& path);
 // Removes the file `path`; true when it is gone.
 bool removeFile(const std::string& path);
 
+// Removes the empty folder `path`; true when it is gone.
+bool removeFolder(const std::string& path);
+
 // A file's read-only mark: Windows' attribute; on a POSIX disk the owner's
 // lack of write permission, which Wine shows as that attribute. Nothing
 // when the file cannot be asked.
 std::optional<bool> isReadOnly(const std::string& path);
 bool setReadOnly(const std::string& path, bool readOnly);
+
+// What a path names, before a restore decides whether it may replace it.
+struct FileFacts {
+  enum class Kind {
+    Missing,  // nothing of that name
+    Regular,  // a file
+    Link,     // a symbolic link (on Windows any reparse point): `linkTarget` where it leads
+    Other,    // a folder, a device, a pipe
+  };
+  // The file system's identity of a regular file (device and inode; volume
+  // serial number and file index): two paths with the same are one file.
+  using Identity = std::pair<std::uint64_t, std::uint64_t>;
+  Kind kind = Kind::Missing;
+  std::optional<Identity> identity;
+  std::uint32_t names = 1;  // how many names (hard links) the file has
+  std::string linkTarget;   // empty where the system does not tell
+};
+FileFacts fileFacts(const std::string& path);
+
+// True when another program holds the regular file `path` open, so that
+// replacing it now would pull it from under that program (Windows refuses
+// such a replace itself). False when the system cannot tell.
+bool isInUse(const std::string& path);
+
+// A name of this system in UTF-8, and back: on Windows the ANSI code page's
+// text converted; elsewhere names are UTF-8 already and stay as they are.
+// Lists that either build reads hold their paths in UTF-8.
+std::string utf8FromSystemText(std::string_view text);
+std::string systemTextFromUtf8(std::string_view text);
 
 // A folder text of the installation (Windows form, from Scenery.cfg or the
 // registry) as a path of this system; a drive letter's case is ignored, the

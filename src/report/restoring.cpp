@@ -14,14 +14,45 @@ std::string withSystemWords(const char* format, const restore::Failure& failure)
   return formatText(format, failure.system ? failure.system->message.c_str() : "");
 }
 
+void printNotDurable(TextOut& console, const std::optional<platform::FileFailure>& notDurable) {
+  if (notDurable) console.print(formatText(kNotDurable, notDurable->message.c_str()));
+}
+
+void printRestored(TextOut& console, const restore::RestoredFile& file) {
+  if (!file.sameFileAs.empty()) {
+    console.print(formatText(file.restored() ? kRestoredSameFile : kNotRestoredSameFile, file.target.c_str()));
+    return;
+  }
+  if (!file.restored()) {
+    console.print(formatText(kNotRestored, file.target.c_str(), failureText(*file.failure).c_str()));
+    return;
+  }
+  console.print(formatText(kRestored, file.target.c_str()));
+  if (file.otherNames > 0) console.print(formatText(kOtherNamesKeepOldBytes, static_cast<unsigned>(file.otherNames)));
+  printNotDurable(console, file.notDurable);
+}
+
+std::string listProblemText(const restore::ManifestProblem& problem) {
+  using Kind = restore::ManifestProblem::Kind;
+  switch (problem.kind) {
+    case Kind::CutShort: return kListCutShort;
+    case Kind::SumMismatch: return kListSumMismatch;
+    case Kind::LineUnreadable: return formatText(kListLineUnreadable, static_cast<unsigned>(problem.line));
+  }
+  return kListCutShort;
+}
+
 }  // namespace
 
 std::string failureText(const restore::Failure& failure) {
   switch (failure.reason) {
     case Reason::PathNotRecordable: return kReasonPathNotRecordable;
     case Reason::OwnFolderUnknown: return formatText(kReasonNoBackupFolder, kOwnFolderUnknown);
-    case Reason::TooManyRestores: return formatText(kReasonNoBackupFolder, kTooManyRestores);
     case Reason::NoBackupFolder: return withSystemWords(kReasonNoBackupFolder, failure);
+    case Reason::SymbolicLink: return formatText(kReasonSymbolicLink, failure.detail.c_str());
+    case Reason::InUse: return kReasonInUse;
+    case Reason::Missing: return kReasonMissing;
+    case Reason::OutsideInstallation: return formatText(kReasonOutside, failure.detail.c_str());
     case Reason::Unreadable: return kReasonUnreadable;
     case Reason::BackupFailed: return withSystemWords(kReasonBackupFailed, failure);
     case Reason::ListFailed: return withSystemWords(kReasonListFailed, failure);
@@ -43,14 +74,14 @@ void printRestore(TextOut& console, const restore::RestoreReport& report) {
     return;
   }
   if (!report.backupFolder.empty()) console.print(formatText(kRestoreBackupFolder, report.backupFolder.c_str()));
-  for (const restore::RestoredFile& file : report.files) {
-    console.print(file.restored()
-                      ? formatText(kRestored, file.target.c_str())
-                      : formatText(kNotRestored, file.target.c_str(), failureText(*file.failure).c_str()));
-  }
+  for (const restore::RestoredFile& file : report.files) printRestored(console, file);
 }
 
 void printUndo(TextOut& console, const restore::UndoReport& report) {
+  if (report.damaged) {
+    console.print(formatText(kUndoListDamaged, report.damaged->path.c_str(), listProblemText(report.damaged->problem).c_str()));
+    return;
+  }
   if (report.backupFolder.empty()) {
     console.print(kNoRestoreToUndo);
     return;
@@ -60,6 +91,7 @@ void printUndo(TextOut& console, const restore::UndoReport& report) {
     switch (file.result) {
       case PutBackFile::Result::PutBack:
         console.print(formatText(kPutBack, file.target.c_str()));
+        printNotDurable(console, file.notDurable);
         break;
       case PutBackFile::Result::AlreadyBefore:
         console.print(formatText(kAlreadyBefore, file.target.c_str()));

@@ -136,7 +136,6 @@ inline constexpr const char* kReasonUnreadable = "it could not be read";
 inline constexpr const char* kReasonPathNotRecordable = "its path holds a tab or a line end";
 inline constexpr const char* kReasonNoBackupFolder = "no backup folder could be made: %s";
 inline constexpr const char* kOwnFolderUnknown = "the program's own folder is unknown";
-inline constexpr const char* kTooManyRestores = "too many restores in one second";
 inline constexpr const char* kReasonChangedMeanwhile = "it changed after it was backed up";
 inline constexpr const char* kReasonBackupFailed = "it could not be backed up: %s";
 inline constexpr const char* kReasonListFailed = "the backup's list could not be written: %s";
@@ -145,6 +144,17 @@ inline constexpr const char* kReasonReadBackFailed = "its original did not read 
 inline constexpr const char* kReasonReplaceFailed = "it could not be replaced: %s";
 inline constexpr const char* kReasonOldWriteFailed = "its old bytes could not be written beside it: %s";
 inline constexpr const char* kReasonBackupChanged = "its copy in the backup folder no longer reads as it was kept";
+inline constexpr const char* kReasonSymbolicLink =
+    "it is a symbolic link to %s, and a restore replaces no link: restore the file it points to yourself, or name "
+    "that file's folder in Scenery.cfg";
+inline constexpr const char* kReasonInUse = "it is in use by another program: close that program and try again";
+inline constexpr const char* kReasonMissing = "it is missing: deleted or moved since the restore";
+inline constexpr const char* kReasonOutside = "its list names it outside this installation: %s";
+inline constexpr const char* kRestoredSameFile = "  Restored above, reached another way: %s\n";
+inline constexpr const char* kNotRestoredSameFile = "  Not restored, as above, reached another way: %s\n";
+inline constexpr const char* kOtherNamesKeepOldBytes = "    Its %u other name(s) (hard links) keep the bad bytes.\n";
+inline constexpr const char* kNotDurable =
+    "    Warning: the folder's flush failed (%s): a power loss now could undo the change.\n";
 inline constexpr const char* kCheckingAgain = "\nChecking again after the restore:\n\n";
 
 // --undo.
@@ -156,6 +166,12 @@ inline constexpr const char* kChangedSince = "  Changed since the restore, left 
 inline constexpr const char* kNotPutBack = "  Could not be put back, left as it is: %s\n    %s\n";  // path, reason
 inline constexpr const char* kUndoComplete = "The restore is undone; its backup folder stays.\n";
 inline constexpr const char* kUndoIncomplete = "The restore is not undone: the files above that were left keep it open.\n";
+inline constexpr const char* kUndoListDamaged =
+    "\nThe list of the latest restore cannot be read: %s\n  %s.\nNothing was changed. Its folder holds the files as "
+    "they were before that restore; remove the folder to undo an earlier one.\n";  // path, what is wrong
+inline constexpr const char* kListCutShort = "it is cut short";
+inline constexpr const char* kListSumMismatch = "its checksum does not match its text";
+inline constexpr const char* kListLineUnreadable = "its line %u is not one this program writes";
 
 inline constexpr const char* kOriginalsProgress = "\rSearching for originals: %d file(s) read";
 

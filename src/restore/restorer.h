@@ -19,7 +19,8 @@
 // through the file system it is given.
 namespace restore {
 
-// Beside the program: one folder per restore, named by its date and time.
+// Beside the program: one folder per restore, named by its number in the
+// sequence of restores and, for people, its date and time.
 inline constexpr const char* kBackupsFolderName = "Trawlex backups";
 
 // One bad stock file and its verified original.
@@ -28,20 +29,30 @@ struct Replacement {
   originals::VerifiedOriginal original;
 };
 
-// Removes the temporary files that a run stopped midway left: beside every
-// file that a kept restore under `ownFolder` may change, and beside every
-// backup list. Done before a restore looks for originals, and by an undo.
-void clearLeftovers(platform::FileSystem& files, const std::string& ownFolder);
+// Where a restore keeps its backups, and the installation its list is
+// relative to.
+struct Site {
+  std::optional<std::string> ownFolder;  // nothing: the program's own folder is unknown
+  std::string hostFolder;                // as found, ending with its separator
+};
+
+// Finishes what a restore or an undo stopped midway left under `ownFolder`:
+// removes the temporary files its list names (only while they hold no more
+// than the bytes it meant to write), puts back the read-only marks it
+// records, removes a backup folder whose list never reached the disk and a
+// restore that replaced nothing. Only steps made for the site's host folder
+// are finished. Done before a restore looks for originals, and by an undo.
+void finishInterrupted(platform::FileSystem& files, const Site& site, checks::Crc32Function crcKernel);
 
 // Restores each file of `replacements` in turn, keeping the old ones in a new
-// backup folder under `ownFolder`; without it (the program's own folder could
-// not be read) nothing is replaced.
+// backup folder under the site's own folder; without it nothing is replaced.
 RestoreReport restoreFiles(platform::FileSystem& files, const std::vector<Replacement>& replacements,
-                           const std::optional<std::string>& ownFolder, checks::Crc32Function crcKernel);
+                           const Site& site, checks::Crc32Function crcKernel);
 
-// Puts back the files of the latest restore under `ownFolder` not yet undone,
-// each only while it still holds the bytes the restore put there.
-UndoReport undoLatestRestore(platform::FileSystem& files, const std::string& ownFolder,
-                             checks::Crc32Function crcKernel);
+// Puts back the files of the latest restore under the site's own folder
+// not yet undone (the highest in the sequence), each only while it still
+// holds the bytes the restore put there, and only inside the site's host
+// folder.
+UndoReport undoLatestRestore(platform::FileSystem& files, const Site& site, checks::Crc32Function crcKernel);
 
 }  // namespace restore

@@ -1,5 +1,7 @@
 #include "support/faulty_file_system.h"
 
+#include <algorithm>
+
 namespace testsupport {
 
 void FaultyFileSystem::plant(Call call, int from, int times) {
@@ -40,14 +42,19 @@ bool FaultyFileSystem::pathExists(const std::string& path) {
 }
 
 std::optional<platform::FileFailure> FaultyFileSystem::writeNewFile(const std::string& path,
-                                                                    std::span<const std::uint8_t> bytes) {
+                                                                    std::span<const std::uint8_t> bytes,
+                                                                    const std::optional<platform::NewFileMark>& mark) {
   if (fails(Call::WriteNewFile)) return planted();
-  return system_.writeNewFile(path, bytes);
+  return system_.writeNewFile(path, bytes, mark);
 }
 
-std::optional<platform::FileFailure> FaultyFileSystem::replaceFile(const std::string& from, const std::string& to) {
-  if (fails(Call::ReplaceFile)) return planted();
-  return system_.replaceFile(from, to);
+platform::ReplaceOutcome FaultyFileSystem::replaceFile(const std::string& from, const std::string& to) {
+  if (fails(Call::ReplaceFile)) return {false, planted()};
+  platform::ReplaceOutcome outcome = system_.replaceFile(from, to);
+  if (outcome.replaced && flushFailsFrom_ > 0 && calls(Call::ReplaceFile) >= flushFailsFrom_) {
+    outcome.failure = planted();
+  }
+  return outcome;
 }
 
 std::optional<platform::FileFailure> FaultyFileSystem::createFolder(const std::string& path) {
@@ -59,6 +66,10 @@ bool FaultyFileSystem::removeFile(const std::string& path) {
   return !fails(Call::RemoveFile) && system_.removeFile(path);
 }
 
+bool FaultyFileSystem::removeFolder(const std::string& path) {
+  return !fails(Call::RemoveFolder) && system_.removeFolder(path);
+}
+
 std::optional<bool> FaultyFileSystem::isReadOnly(const std::string& path) {
   if (fails(Call::IsReadOnly)) return std::nullopt;
   return system_.isReadOnly(path);
@@ -66,6 +77,16 @@ std::optional<bool> FaultyFileSystem::isReadOnly(const std::string& path) {
 
 bool FaultyFileSystem::setReadOnly(const std::string& path, bool readOnly) {
   return !fails(Call::SetReadOnly) && system_.setReadOnly(path, readOnly);
+}
+
+platform::FileFacts FaultyFileSystem::fileFacts(const std::string& path) {
+  if (fails(Call::FileFacts)) return {};
+  return system_.fileFacts(path);
+}
+
+bool FaultyFileSystem::isInUse(const std::string& path) {
+  if (fails(Call::IsInUse)) return true;
+  return std::find(inUse_.begin(), inUse_.end(), path) != inUse_.end() || system_.isInUse(path);
 }
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -25,10 +26,13 @@ class FaultyFileSystem final : public platform::FileSystem {
     ReplaceFile,
     CreateFolder,
     RemoveFile,
+    RemoveFolder,
     IsReadOnly,
     SetReadOnly,
+    FileFacts,
+    IsInUse,
   };
-  static constexpr std::size_t kCallKinds = 12;
+  static constexpr std::size_t kCallKinds = 15;
 
   // The words every planted failure carries.
   static constexpr const char* kPlantedMessage = "planted failure";
@@ -42,13 +46,21 @@ class FaultyFileSystem final : public platform::FileSystem {
   platform::FolderContents listFolder(const std::string& folder) override;
   bool isExistingFile(const std::string& path) override;
   bool pathExists(const std::string& path) override;
-  std::optional<platform::FileFailure> writeNewFile(const std::string& path,
-                                                    std::span<const std::uint8_t> bytes) override;
-  std::optional<platform::FileFailure> replaceFile(const std::string& from, const std::string& to) override;
+  std::optional<platform::FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                                    const std::optional<platform::NewFileMark>& mark) override;
+  platform::ReplaceOutcome replaceFile(const std::string& from, const std::string& to) override;
   std::optional<platform::FileFailure> createFolder(const std::string& path) override;
   bool removeFile(const std::string& path) override;
+  bool removeFolder(const std::string& path) override;
   std::optional<bool> isReadOnly(const std::string& path) override;
   bool setReadOnly(const std::string& path, bool readOnly) override;
+  platform::FileFacts fileFacts(const std::string& path) override;
+  bool isInUse(const std::string& path) override;
+
+  // A replace planted to fail after its rename: the folder's flush fails.
+  void plantFlushFailureAfterRename(int from) { flushFailsFrom_ = from; }
+  // Files planted as held open by another program.
+  void plantInUse(const std::string& path) { inUse_.push_back(path); }
 
  private:
   static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
@@ -60,6 +72,8 @@ class FaultyFileSystem final : public platform::FileSystem {
   std::array<int, kCallKinds> counts_{};
   std::array<int, kCallKinds> from_{};
   std::array<int, kCallKinds> times_{};
+  int flushFailsFrom_ = 0;
+  std::vector<std::string> inUse_;
 };
 
 }  // namespace testsupport

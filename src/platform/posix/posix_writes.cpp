@@ -47,14 +47,27 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+// The permission bits a new file is made with: those of the file it is like,
+// with the read-only mark as asked.
+mode_t newFileMode(const NewFileMark& mark) {
+  struct stat status {};
+  const std::string like = posix::systemPath(mark.like);
+  mode_t mode = ::stat(like.c_str(), &status) == 0 ? status.st_mode & 07777 : 0644;
+  const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
+  return mark.readOnly ? mode & ~writable : mode | S_IWUSR;
+}
+
 }  // namespace
 
-std::optional<FileFailure> writeNewFile(const std::string& builtPath, std::span<const std::uint8_t> bytes) {
+std::optional<FileFailure> writeNewFile(const std::string& builtPath, std::span<const std::uint8_t> bytes,
+                                        const std::optional<NewFileMark>& mark) {
   const std::string path = posix::systemPath(builtPath);
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return posix::fileFailureOf(errno);
   int error = 0;
-  if (!writeAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  // The mark goes with the file's first flush: no crash leaves it unmarked.
+  if (mark && ::fchmod(fd, newFileMode(*mark)) != 0) error = errno;
+  if (error == 0 && (!writeAll(fd, bytes) || ::fsync(fd) != 0)) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && !syncFolderOf(path)) error = errno;
   if (error == 0) return std::nullopt;
@@ -62,12 +75,12 @@ std::optional<FileFailure> writeNewFile(const std::string& builtPath, std::span<
   return posix::fileFailureOf(error);
 }
 
-std::optional<FileFailure> replaceFile(const std::string& builtFrom, const std::string& builtTo) {
+ReplaceOutcome replaceFile(const std::string& builtFrom, const std::string& builtTo) {
   const std::string from = posix::systemPath(builtFrom);
   const std::string to = posix::systemPath(builtTo);
-  if (::rename(from.c_str(), to.c_str()) != 0) return posix::fileFailureOf(errno);
-  if (!syncFolderOf(to)) return posix::fileFailureOf(errno);
-  return std::nullopt;
+  if (::rename(from.c_str(), to.c_str()) != 0) return {false, posix::fileFailureOf(errno)};
+  if (!syncFolderOf(to)) return {true, posix::fileFailureOf(errno)};
+  return {true, std::nullopt};
 }
 
 std::optional<FileFailure> createFolder(const std::string& builtPath) {
@@ -79,6 +92,13 @@ std::optional<FileFailure> createFolder(const std::string& builtPath) {
 
 bool removeFile(const std::string& path) {
   return ::unlink(posix::systemPath(path).c_str()) == 0 || errno == ENOENT;
+}
+
+bool removeFolder(const std::string& builtPath) {
+  const std::string path = posix::systemPath(builtPath);
+  if (::rmdir(path.c_str()) != 0) return errno == ENOENT;
+  (void)syncFolderOf(path);
+  return true;
 }
 
 std::optional<bool> isReadOnly(const std::string& path) {
@@ -94,7 +114,45 @@ bool setReadOnly(const std::string& builtPath, bool readOnly) {
   // Taken from everyone; given back to the owner alone.
   const mode_t writable = S_IWUSR | S_IWGRP | S_IWOTH;
   const mode_t mode = readOnly ? status.st_mode & ~writable : status.st_mode | S_IWUSR;
-  return ::chmod(path.c_str(), mode & 07777) == 0;
+  if (::chmod(path.c_str(), mode & 07777) != 0) return false;
+  // A mark put back must outlive a power loss like the bytes it guards.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return true;
+  (void)::fsync(fd);
+  ::close(fd);
+  return true;
 }
+
+FileFacts fileFacts(const std::string& builtPath) {
+  const std::string path = posix::systemPath(builtPath);
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return {};
+  FileFacts facts;
+  if (S_ISLNK(status.st_mode)) {
+    facts.kind = FileFacts::Kind::Link;
+    char target[4096];
+    const ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+    if (length > 0) facts.linkTarget.assign(target, static_cast<std::size_t>(length));
+    return facts;
+  }
+  facts.kind = S_ISREG(status.st_mode) ? FileFacts::Kind::Regular : FileFacts::Kind::Other;
+  facts.identity = std::pair{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  facts.names = static_cast<std::uint32_t>(status.st_nlink);
+  return facts;
+}
+
+bool isInUse(const std::string& builtPath) {
+  // A write lease is refused while any other descriptor of the file is open,
+  // in any process (a Wine program's included): the kernel's own answer.
+  const int fd = posix::openRegularFile(posix::systemPath(builtPath), O_RDONLY);
+  if (fd < 0) return false;
+  const bool held = ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0 && errno == EAGAIN;
+  if (!held) (void)::fcntl(fd, F_SETLEASE, F_UNLCK);
+  ::close(fd);
+  return held;
+}
+
+std::string utf8FromSystemText(std::string_view text) { return std::string(text); }
+std::string systemTextFromUtf8(std::string_view text) { return std::string(text); }
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "platform/path_text.h"
+#include "platform/text_encoding.h"
 #include "platform/windows_path.h"
 
 namespace platform {
@@ -324,21 +325,32 @@ bool writeAll(HANDLE file, std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const HANDLE file =
-      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::optional<FileFailure> writeNewFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                                        const std::optional<NewFileMark>& mark) {
+  // Made read-only, the file still takes its bytes through this handle.
+  const DWORD attributes = mark && mark->readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
   if (file == INVALID_HANDLE_VALUE) return fileFailureOf(GetLastError());
   DWORD error = ERROR_SUCCESS;
   if (!writeAll(file, bytes) || !FlushFileBuffers(file)) error = GetLastError();
   if (!CloseHandle(file) && error == ERROR_SUCCESS) error = GetLastError();
   if (error == ERROR_SUCCESS) return std::nullopt;
+  if (mark && mark->readOnly) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(path.c_str());
   return fileFailureOf(error);
 }
 
-std::optional<FileFailure> replaceFile(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return std::nullopt;
-  return fileFailureOf(GetLastError());
+ReplaceOutcome replaceFile(const std::string& from, const std::string& to) {
+  // A read-only file cannot be replaced: its mark is lifted for the step.
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (readOnly) SetFileAttributesA(to.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return {true, std::nullopt};
+  }
+  const DWORD error = GetLastError();
+  if (readOnly) SetFileAttributesA(to.c_str(), attributes);
+  return {false, fileFailureOf(error)};
 }
 
 std::optional<FileFailure> createFolder(const std::string& path) {
@@ -347,7 +359,15 @@ std::optional<FileFailure> createFolder(const std::string& path) {
 }
 
 bool removeFile(const std::string& path) {
-  return DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) return true;
+  // A read-only file is removed only once its mark is lifted.
+  if (GetLastError() != ERROR_ACCESS_DENIED || !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
+  return DeleteFileA(path.c_str()) != 0;
+}
+
+bool removeFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND ||
+         GetLastError() == ERROR_PATH_NOT_FOUND;
 }
 
 std::optional<bool> isReadOnly(const std::string& path) {
@@ -362,6 +382,50 @@ bool setReadOnly(const std::string& path, bool readOnly) {
   const DWORD changed = readOnly ? attributes | FILE_ATTRIBUTE_READONLY : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
   return SetFileAttributesA(path.c_str(), changed == 0 ? FILE_ATTRIBUTE_NORMAL : changed) != 0;
 }
+
+FileFacts fileFacts(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return {};
+  FileFacts facts;
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    facts.kind = FileFacts::Kind::Link;
+    return facts;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    facts.kind = FileFacts::Kind::Other;
+    return facts;
+  }
+  // No access asked: the identity can be read while another program holds the file.
+  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    facts.kind = FileFacts::Kind::Regular;
+    return facts;
+  }
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+  if (disk && GetFileInformationByHandle(file, &information)) {
+    facts.identity = std::pair{std::uint64_t{information.dwVolumeSerialNumber},
+                               std::uint64_t{information.nFileIndexHigh} << 32 | information.nFileIndexLow};
+    facts.names = information.nNumberOfLinks;
+  }
+  CloseHandle(file);
+  facts.kind = disk ? FileFacts::Kind::Regular : FileFacts::Kind::Other;
+  return facts;
+}
+
+bool isInUse(const std::string& path) {
+  // Asking to delete it, sharing everything: refused exactly while another
+  // handle does not share deletion, which a replace needs.
+  const HANDLE file = CreateFileA(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+  CloseHandle(file);
+  return false;
+}
+
+std::string utf8FromSystemText(std::string_view text) { return utf8FromAnsi(text); }
+std::string systemTextFromUtf8(std::string_view text) { return ansiFromUtf8(text); }
 
 std::size_t windowsPathLength(const SystemPaths&, std::string_view path) { return path.size(); }
 
