@@ -153,8 +153,10 @@ TEST_F(EndToEnd, ListingCutShortByAFullDiskIsNotReportedAsWritten) {
   install.config({{areaSection(1), "A"}});
   for (int i = 0; i < 12; ++i) install.file("A/scenery/bad" + std::to_string(i) + ".bgl", faultyFacilityFile());
   const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+  const std::string earlier = "an earlier listing\r\n";
+  writeText(install.tools() / "FileList.txt", earlier);
   // Files may grow to one block and no further: the listing's writes then
-  // fail as on a full disk, at the flush of its buffer.
+  // fail as on a full disk.
   const ProgramRun result = runProgram(program, temp.path(), Input::Closed,
                                        {"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\""},
                                        isolatedEnvironment());
@@ -166,7 +168,9 @@ TEST_F(EndToEnd, ListingCutShortByAFullDiskIsNotReportedAsWritten) {
                                                                                ex::kFormatExplanation + records + "\r\n") +
                                ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 2);
-  EXPECT_LE(fs::file_size(install.tools() / "FileList.txt"), 1024U);
+  // The earlier listing stays whole, and nothing is left beside it.
+  EXPECT_EQ(readText(install.tools() / "FileList.txt"), earlier);
+  EXPECT_FALSE(fs::exists(install.tools() / "FileList.txt.trawlex-new"));
 }
 
 // Runs the program as a user whom permissions bind: this one, or, when the

@@ -168,21 +168,24 @@ TEST(FileSystemContract, FolderContentsComeInUpperCaseOrderOnEverySystem) {
   EXPECT_TRUE(missing.files.empty() && missing.folders.empty());
 }
 
-TEST(FileSystemContract, ListingIsWrittenOnlyIntoARegularOrNewFile) {
+// The listing is replaced in one step (the old one stays whole until the
+// new one is on the disk), in the spelling on disk, and never written into
+// a device or a folder.
+TEST(FileSystemContract, ListingIsReplacedWholeOnlyAsARegularOrNewFile) {
   TempDir dir;
   const fs::path fresh = dir.path() / "FileList.txt";
-  std::FILE* file = platform::openForWriting(fresh.string());
-  ASSERT_NE(file, nullptr);
-  std::fputs("new", file);
-  std::fclose(file);
-  file = platform::openForWriting(fresh.string());
-  ASSERT_NE(file, nullptr);
-  std::fputs("xy", file);
-  std::fclose(file);
-  EXPECT_EQ(readText(fresh), "xy");  // emptied first
-  EXPECT_EQ(platform::openForWriting(deviceName()), nullptr);
+  EXPECT_TRUE(platform::replaceWholeFile(fresh.string(), bytesOf("new listing")));
+  EXPECT_EQ(readText(fresh), "new listing");
+  const std::string otherCase = (dir.path() / "FILELIST.TXT").string();
+  EXPECT_TRUE(platform::replaceWholeFile(otherCase, bytesOf("xy")));
+  EXPECT_EQ(readText(fresh), "xy");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"FileList.txt"});  // one file, nothing left beside it
+  EXPECT_FALSE(platform::replaceWholeFile(deviceName(), bytesOf("x")));
   fs::create_directory(dir.path() / "folder");
-  EXPECT_EQ(platform::openForWriting((dir.path() / "folder").string()), nullptr);
+  EXPECT_FALSE(platform::replaceWholeFile((dir.path() / "folder").string(), bytesOf("x")));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "folder"));
 }
 
 // The calls that take the installation's texts ignore letter case on every

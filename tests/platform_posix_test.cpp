@@ -98,9 +98,13 @@ TEST(PosixPlatform, OnlyRegularFilesOpen) {
 TEST(PosixPlatform, ListingIsNeverWrittenIntoAPipeOrThroughALinkToADevice) {
   TempDir dir;
   ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
-  EXPECT_EQ(platform::openForWriting((dir.path() / "fifo").string()), nullptr);  // must not block
+  const std::string text = "listing";
+  const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  EXPECT_FALSE(platform::replaceWholeFile((dir.path() / "fifo").string(), bytes));  // must not block
+  EXPECT_TRUE(fs::is_fifo(dir.path() / "fifo"));
   fs::create_symlink("/dev/null", dir.path() / "device");
-  EXPECT_EQ(platform::openForWriting((dir.path() / "device").string()), nullptr);
+  EXPECT_FALSE(platform::replaceWholeFile((dir.path() / "device").string(), bytes));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "device"));
 }
 
 TEST(PosixPlatform, OnlyARegularSceneryCfgIsRead) {

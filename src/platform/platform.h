@@ -220,17 +220,12 @@ inline bool readExactly(const File& file, std::uint64_t position, std::span<std:
 // The size of a file opened by openForReading, as the system tells it now.
 std::optional<std::uint64_t> fileSize(const File& file);
 
-// Closes a stream when its owner goes; success is judged, where it matters,
-// by an explicit fclose of the released stream.
-struct FileCloser {
-  void operator()(std::FILE* file) const { (void)std::fclose(file); }
-};
-using StreamHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens a listing file for writing, created or emptied: only a regular file
-// or a new one, never a device or a pipe; nullptr when it cannot be opened.
-// Letter case ignored: an existing file of another spelling is the one written.
-std::FILE* openForWriting(const std::string& path);
+// Puts `bytes` in the file `path` in one step: written whole beside it (as
+// `path` + ".trawlex-new"), flushed, then renamed over it, so that a power
+// loss leaves the old file or the new one, never an empty one. Only a
+// regular file or a new one, never a device, a pipe or a folder. Letter case
+// ignored: an existing file of another spelling is the one replaced.
+bool replaceWholeFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Writing scenery and its backups. Each call returns only when what it did is
 // on the disk, the file's bytes and its folder's entry, or tells why it failed.

@@ -10,7 +10,6 @@ namespace report {
 
 namespace {
 
-using platform::StreamHandle;
 
 std::string recordLines(const checks::BadFileList& list) {
   std::string text;
@@ -38,22 +37,13 @@ std::string listingText(const ListingContent& content) {
   return text;
 }
 
-// Writes `text` to a new or emptied file at `listingPath`: true when all of
-// it reached the file.
+// Puts `text` in the listing at `listingPath`, in one step: true when all of
+// it is on the disk. A power loss leaves the earlier listing or this one.
 bool writeListingFile(const platform::SystemPaths& paths, const std::string& listingPath, const std::string& text) {
   // A path over the limit is refused rather than cut into another path.
   if (listingPath.empty() || !platform::fitsPathLimit(paths, listingPath)) return false;
-  StreamHandle file{platform::openForWriting(listingPath)};
-  if (!file) return false;
-  (void)std::setvbuf(file.get(), nullptr, _IOFBF, platform::kOutputBlockSize);  // a default buffer writes the same bytes
-  // Binary mode: the text writer makes the CR LF line ends itself.
-  TextOut out(file.get(), false);
-  out.print(text);
-  // A listing cut short by a failed write is no listing. The flush is asked
-  // for, and the stream's error state read, before the close: some C
-  // libraries' fclose reports success when its own last flush failed.
-  const bool flushed = std::fflush(file.get()) == 0 && std::ferror(file.get()) == 0;
-  return std::fclose(file.release()) == 0 && flushed && !out.failed();
+  const std::string bytes = withWindowsLineEnds(text);
+  return platform::replaceWholeFile(listingPath, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
 }
 
 }  // namespace

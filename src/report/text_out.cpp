@@ -22,13 +22,19 @@ std::string formatText(const char* format, ...) {  // NOLINT(cert-dcl50-cpp): se
   return text;
 }
 
-void TextOut::print(std::string_view text) {
-  lineEnded_.clear();
+std::string withWindowsLineEnds(std::string_view text) {
+  std::string lineEnded;
+  lineEnded.reserve(text.size() + text.size() / 16);
   for (char c : text) {
-    if (c == '\n') lineEnded_.push_back('\r');
-    lineEnded_.push_back(c);
+    if (c == '\n') lineEnded.push_back('\r');
+    lineEnded.push_back(c);
   }
-  if (std::fwrite(lineEnded_.data(), 1, lineEnded_.size(), stream_) != lineEnded_.size()) failed_ = true;
+  return lineEnded;
+}
+
+void TextOut::print(std::string_view text) {
+  const std::string lineEnded = withWindowsLineEnds(text);
+  if (std::fwrite(lineEnded.data(), 1, lineEnded.size(), stream_) != lineEnded.size()) failed_ = true;
   if (flushEachPrint_ && std::fflush(stream_) != 0) failed_ = true;
 }
 

@@ -11,6 +11,9 @@ namespace report {
 // checks each call's arguments against its format.
 [[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...);  // NOLINT(cert-dcl50-cpp)
 
+// `text` with each LF made CR LF, as a Windows text-mode stream writes it.
+std::string withWindowsLineEnds(std::string_view text);
+
 // Writes text to a byte stream the way a Windows text-mode stream does, on
 // every build: each LF goes out as CR LF, a lone CR stays one CR. The stream
 // itself must be binary, so nothing translates the bytes a second time.
@@ -32,7 +35,6 @@ class TextOut {
   std::FILE* stream_;
   bool flushEachPrint_;
   bool failed_ = false;
-  std::string lineEnded_;
 };
 
 }  // namespace report

@@ -87,13 +87,17 @@ std::optional<std::uint64_t> fileSize(const File& file) {
   return static_cast<std::uint64_t>(status.st_size);
 }
 
-std::FILE* openForWriting(const std::string& path) {
-  const int fd = posix::openRegularFile(posix::spellingOnDisk(path), O_WRONLY | O_CREAT);
-  if (fd < 0) return nullptr;
-  std::FILE* file = nullptr;
-  if (::ftruncate(fd, 0) == 0 && ::fcntl(fd, F_SETFL, 0) == 0) file = ::fdopen(fd, "wb");
-  if (file == nullptr) ::close(fd);
-  return file;
+bool replaceWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string spelled = posix::spellingOnDisk(path);
+  // A link is followed: the file it leads to is the listing, as a write through it would reach.
+  if (posix::entryExists(spelled) && !posix::isRegularFile(spelled)) return false;
+  const std::string target = posix::isLink(spelled) ? posix::resolvedPath(spelled) : spelled;
+  const std::string temporary = target + ".trawlex-new";
+  ::unlink(temporary.c_str());
+  if (writeNewFile(temporary, bytes)) return false;
+  if (replaceFile(temporary, target).replaced) return true;
+  ::unlink(temporary.c_str());
+  return false;
 }
 
 bool isLeadByte(char) { return false; }

@@ -291,24 +291,21 @@ std::optional<std::uint64_t> fileSize(const File& file) {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::FILE* openForWriting(const std::string& path) {
-  // As the C library's "wb" opens, shared with readers and writers, but only a file on a disk.
-  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  if (GetFileType(handle) != FILE_TYPE_DISK || !SetEndOfFile(handle)) {
-    CloseHandle(handle);
-    return nullptr;
+bool replaceWholeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  // Only a disk file or a new one: a device or a pipe of that name is never written.
+  const HANDLE existing = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) {
+    const bool disk = GetFileType(existing) == FILE_TYPE_DISK && !isFolder(path);
+    CloseHandle(existing);
+    if (!disk) return false;
   }
-  // The C library's descriptor owns the handle from here, and the stream the descriptor.
-  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-  if (descriptor < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  std::FILE* file = _fdopen(descriptor, "wb");
-  if (file == nullptr) _close(descriptor);
-  return file;
+  const std::string temporary = path + ".trawlex-new";
+  removeFile(temporary);
+  if (writeNewFile(temporary, bytes)) return false;
+  if (replaceFile(temporary, path).replaced) return true;
+  removeFile(temporary);
+  return false;
 }
 
 namespace {
