@@ -178,4 +178,43 @@ TEST_F(Restore, NothingToRestoreChangesNothing) {
   EXPECT_FALSE(fs::exists(backups()));
 }
 
+// Every place is accounted for: one that does not exist and a file that is
+// neither a cabinet nor a BGL file are named so, not passed off as searched.
+TEST_F(Restore, PlacesThatAreNeitherAFolderNorACabinetAreNamedSo) {
+  writeText(temp.path() / "notes.txt", "not a CD");
+  const std::string missing = native((temp.path() / "NoSuchCD").string());
+  const std::string notes = native((temp.path() / "notes.txt").string());
+  const ProgramRun result = runWithArguments({"--originals", missing, notes, native(place().string())});
+  EXPECT_NE(result.output.find(sceneryText() + "way004.bgl  (Stock file)\r\n  No verified original was found. Searched:\r\n"
+                               "    " + sceneryText() + "\r\n    " + missing + " (it does not exist)\r\n    " + notes +
+                               " (it is neither a folder nor a cabinet)\r\n    " + native(place().string()) + "\r\n"),
+            std::string::npos)
+      << result.output;
+  std::map<std::string, std::string> expected = before;
+  expected["notes.txt"] = "not a CD";
+  EXPECT_EQ(contents(), expected);
+}
+
+// A stock file that holds its reference CRC-32 but fails the section check
+// has no better original, though an identical copy lies beside it: its
+// paragraph says so and nothing is written.
+TEST_F(Restore, AFileHoldingItsReferenceValueHasNoBetterOriginal) {
+  const Bytes odd = withCrc32(faultyFacilityFile(), 0x1C7B948D);
+  fs::remove(temp.path() / "CD" / "Disc" / "kept copy.bgl");
+  makeReadOnly(scenery() / "geopol12.bgl", false);
+  writeBytes(scenery() / "geopol12.bgl", odd);
+  writeBytes(scenery() / "geopol12 copy.bgl", odd);
+  writeBytes(place() / "geopol12.bgl", odd);
+  const std::map<std::string, std::string> unchanged = contents();
+  const ProgramRun result = runWithArguments({"--restore", native(place().string())});
+  EXPECT_NE(result.output.find(sceneryText() + "geopol12.bgl  (Stock file)\r\n  It holds the reference CRC-32 of this "
+                               "stock file already, 1C7B948D: no copy can be a better original, and nothing is "
+                               "restored.\r\n"),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(result.output.find("Restored: " + sceneryText() + "geopol12.bgl"), std::string::npos) << result.output;
+  std::map<std::string, std::string> after = contents();
+  EXPECT_EQ(after["FS2002/Scenery/World/scenery/geopol12.bgl"], unchanged.at("FS2002/Scenery/World/scenery/geopol12.bgl"));
+}
+
 }  // namespace

@@ -24,13 +24,25 @@ struct VerifiedOriginal {
   std::shared_ptr<const std::vector<std::uint8_t>> entryBytes;
 };
 
+// A place the search looked in, and whether anything was there to search.
+struct SearchedPlace {
+  enum class Kind {
+    Searched,     // a folder, a cabinet or a file that may be the original
+    Missing,      // nothing of that name
+    NotSearchable,  // a file that is neither a cabinet nor a BGL file
+  };
+  std::string path;
+  Kind kind = Kind::Searched;
+};
+
 // What the search for originals found for one bad file.
 struct OriginalFinding {
   platform::Path badPath;
   bool isStock = false;
   std::optional<VerifiedOriginal> original;  // for a stock file, when one was found
-  std::vector<std::string> searched;         // where the search looked, in order
+  std::vector<SearchedPlace> searched;       // where the search looked, in order
   bool noOpticalDrive = false;               // the CD and DVD drives were to be searched, and there are none
+  bool holdsReference = false;               // it holds its reference CRC-32 already: no copy is a better original
 };
 
 // A cabinet that the search could not read to its end, and why.

@@ -49,7 +49,8 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
   const std::vector<std::pair<platform::Path, bool>> badFiles = badFilesOf(lists);
   for (const auto& [path, isStock] : badFiles) {
     const std::string name = path.fileName();
-    if (isStock) wanted_.push_back({name, checks::findStockChecksum(name)});
+    if (!isStock) continue;
+    wanted_.push_back({name, checks::findStockChecksum(name), crcOfBadFile(path)});
   }
   std::vector<OriginalFinding> findings;
   findings.reserve(badFiles.size());
@@ -57,7 +58,7 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
   for (const auto& [path, isStock] : badFiles) {
     // An add-on file has no original.
     findings.push_back(isStock ? stockFinding(path, *wanted++, places)
-                               : OriginalFinding{path, false, std::nullopt, {}, false});
+                               : OriginalFinding{path, false, std::nullopt, {}, false, false});
   }
   if (progressShown_) progress_->finished();
   // Only the findings' originals keep their bytes.
@@ -69,15 +70,20 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
 
 OriginalFinding OriginalSearch::stockFinding(const platform::Path& path, const Wanted& wanted,
                                              const SearchPlaces& places) {
-  OriginalFinding finding{path, true, std::nullopt, {}, false};
+  OriginalFinding finding{path, true, std::nullopt, {}, false, false};
+  // A file that holds its reference value already has no better original.
+  if (wanted.reference && wanted.badCrc == wanted.reference) {
+    finding.holdsReference = true;
+    return finding;
+  }
   if (const std::optional<platform::Path> ownFolder = path.parent()) {
-    finding.searched.push_back(ownFolder->shown());
+    finding.searched.push_back({ownFolder->shown(), SearchedPlace::Kind::Searched});
     finding.original = searchOwnFolder(wanted, *ownFolder);
   }
   for (const std::string& place : places.places) {
     if (finding.original) break;
-    finding.searched.push_back(place);
     finding.original = searchPlace(wanted, place);
+    finding.searched.push_back({place, placeKinds_[place]});
   }
   finding.noOpticalDrive = !finding.original && places.opticalDrives && places.places.empty();
   return finding;
@@ -89,7 +95,8 @@ bool OriginalSearch::Wanted::mayBe(std::string_view candidateName) const {
 
 std::optional<VerifiedOriginal> OriginalSearch::verified(
     const Wanted& wanted, const std::string& name, const std::optional<checks::CandidateFacts>& facts) const {
-  if (!facts || !facts->facility) return std::nullopt;
+  // A copy of the bad file itself (the same CRC-32) is never its original.
+  if (!facts || !facts->facility || facts->crc == wanted.badCrc) return std::nullopt;
   if (wanted.reference) {
     if (facts->crc != *wanted.reference) return std::nullopt;
     return VerifiedOriginal{{}, {}, true, facts->crc, nullptr};
@@ -147,12 +154,27 @@ const std::vector<PlaceFile>& OriginalSearch::filesOf(const std::string& place) 
   if (!isNew) return entry->second;
   // A file named as a place is a candidate of its own, or a cabinet; a folder
   // is searched with its subfolders.
+  SearchedPlace::Kind& kind = placeKinds_[place];
   if (files_.isExistingFile(place)) {
-    entry->second.push_back({place, platform::hasExtension(place, ".cab")});
-  } else {
+    const bool cabinet = platform::hasExtension(place, ".cab");
+    if (cabinet || platform::hasExtension(place, ".bgl")) {
+      entry->second.push_back({place, cabinet});
+    } else {
+      kind = SearchedPlace::Kind::NotSearchable;
+    }
+  } else if (files_.pathExists(place)) {
     collectPlaceFiles(withSeparator(place), 0, entry->second);
+  } else {
+    kind = SearchedPlace::Kind::Missing;
   }
   return entry->second;
+}
+
+std::optional<std::uint32_t> OriginalSearch::crcOfBadFile(const platform::Path& path) {
+  const platform::File file = files_.openForReading(path.shown());
+  if (!file) return std::nullopt;
+  checks::FileBytes bytes(file, window_);
+  return checks::fileCrc32(bytes, crcKernel_);
 }
 
 std::optional<checks::CandidateFacts> OriginalSearch::factsOf(const std::string& path) {

@@ -80,6 +80,7 @@ class OriginalSearch {
   struct Wanted {
     std::string name;
     std::optional<std::uint32_t> reference;
+    std::optional<std::uint32_t> badCrc;  // the bad file's own: a copy of it is no original
     // Without a reference value only a file of the same name can stand for the original.
     bool mayBe(std::string_view candidateName) const;
   };
@@ -97,6 +98,8 @@ class OriginalSearch {
   std::optional<VerifiedOriginal> searchCabinet(const Wanted& wanted, const std::string& cabinet);
   const std::vector<PlaceFile>& filesOf(const std::string& place);
   std::optional<checks::CandidateFacts> factsOf(const std::string& path);
+  // The bad file's own CRC-32, read before the search (not counted as searched).
+  std::optional<std::uint32_t> crcOfBadFile(const platform::Path& path);
   const std::vector<CabinetEntry>& entriesOf(const std::string& cabinet);
   bool claimsWanted(std::vector<bool>& claimed, const std::string& name, const checks::CandidateFacts& facts) const;
   void collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files);
@@ -114,6 +117,7 @@ class OriginalSearch {
   std::map<std::string, std::vector<CabinetEntry>> cabinetEntries_;      // by cabinet path, in its order
   std::vector<CabinetNotRead> cabinetsNotRead_;
   std::map<std::string, std::vector<PlaceFile>> placeFiles_;             // by place, in search order
+  std::map<std::string, SearchedPlace::Kind> placeKinds_;                 // by place: what it turned out to be
   std::vector<std::uint8_t> window_ = std::vector<std::uint8_t>(checks::kCrcReadBlockSize);  // scratch
   int filesRead_ = 0;
   bool progressShown_ = false;

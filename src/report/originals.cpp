@@ -1,5 +1,6 @@
 #include "report/originals.h"
 
+#include "checks/stock_tables.h"
 #include "report/texts.h"
 
 namespace report {
@@ -8,6 +9,16 @@ namespace {
 
 using originals::OriginalFinding;
 using originals::VerifiedOriginal;
+
+std::string placeLine(const originals::SearchedPlace& place) {
+  switch (place.kind) {
+    case originals::SearchedPlace::Kind::Missing: return formatText(kOriginalPlaceMissing, place.path.c_str());
+    case originals::SearchedPlace::Kind::NotSearchable:
+      return formatText(kOriginalPlaceNotSearchable, place.path.c_str());
+    case originals::SearchedPlace::Kind::Searched: break;
+  }
+  return formatText(kOriginalPlace, place.path.c_str());
+}
 
 std::string paragraph(const OriginalFinding& finding) {
   std::string text = formatText(kOriginalFile, finding.badPath.shown().c_str(), stockLabel(finding.isStock));
@@ -20,8 +31,12 @@ std::string paragraph(const OriginalFinding& finding) {
                        ? formatText(kOriginalByChecksum, static_cast<unsigned>(finding.original->crc))
                        : std::string(kOriginalBySection));
   }
+  if (finding.holdsReference) {
+    return text + formatText(kOriginalHoldsReference, static_cast<unsigned>(checks::findStockChecksum(
+                                                          finding.badPath.fileName()).value_or(0)));
+  }
   text += kOriginalNotFound;
-  for (const std::string& place : finding.searched) text += formatText(kOriginalPlace, place.c_str());
+  for (const originals::SearchedPlace& place : finding.searched) text += placeLine(place);
   return finding.noOpticalDrive ? text + kOriginalNoDrive : text;
 }
 

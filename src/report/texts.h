@@ -119,6 +119,11 @@ inline constexpr const char* kOriginalBySection =
     "  Verified by its name: no reference checksum; its facility section is sound.\n";
 inline constexpr const char* kOriginalNotFound = "  No verified original was found. Searched:\n";
 inline constexpr const char* kOriginalPlace = "    %s\n";
+inline constexpr const char* kOriginalPlaceMissing = "    %s (it does not exist)\n";
+inline constexpr const char* kOriginalPlaceNotSearchable = "    %s (it is neither a folder nor a cabinet)\n";
+inline constexpr const char* kOriginalHoldsReference =
+    "  It holds the reference CRC-32 of this stock file already, %08X: no copy can be a better original, and "
+    "nothing is restored.\n";
 inline constexpr const char* kOriginalNoDrive = "    no CD or DVD drive (name a folder after --originals)\n";
 inline constexpr const char* kCabinetsNotReadHeading = "\nCabinets that could not be read to their end:\n";
 inline constexpr const char* kCabinetNotRead = "  %s: %s\n";  // path, one of the three reasons below
