@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -331,7 +333,7 @@ TEST(Parity, RestoreFromACabinetPutsTheSameBytesInPlace) {
     const std::string root = fs::canonical(scene.install.host()).parent_path().string();
     for (std::size_t at = text.find(root); at != std::string::npos; at = text.find(root, at)) text.replace(at, root.size(), "ROOT");
     const std::size_t stamp = text.find("Trawlex backups/");
-    if (stamp != std::string::npos) text.replace(stamp + 16, 19, "DATE");
+    if (stamp != std::string::npos) text.replace(stamp + 16, text.find('\r', stamp) - stamp - 16, "FOLDER");
     return text;
   };
   EXPECT_EQ(withFileNamesLowered(masked(windows.console, windowsScene)), withFileNamesLowered(masked(linux.console, linuxScene)));
@@ -344,6 +346,95 @@ TEST(Parity, RestoreFromACabinetPutsTheSameBytesInPlace) {
   }
   EXPECT_EQ(readText(linuxScene.install.host() / "World" / "scenery" / "eurnwafd.bgl"),
             readText(fs::canonical(linuxScene.install.host()) / "CD" / "Disc" / "eurnwafd.bgl"));
+}
+
+// Either build undoes the other's restore, on the same installation: the
+// list names each file relative to the host folder, in UTF-8, which both
+// read; in a folder of ASCII names and in one of accented names.
+TEST(Parity, EitherBuildUndoesTheOthersRestore) {
+  const Bytes good = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  Bytes changed = good;
+  changed[20] ^= 0x40;
+  const std::pair<const char*, const char*> areas[] = {{"World", "World"},
+                                                       {"M\xfcnchen \xc9t\xe9", "M\xc3\xbcnchen \xc3\x89t\xc3\xa9"}};
+  for (const bool linuxRestores : {true, false}) {
+    for (const auto& [local, onDisk] : areas) {
+      SCOPED_TRACE(std::string(linuxRestores ? "Linux restores, " : "Windows restores, ") + onDisk);
+      Scene scene(Drive::Z);
+      scene.install.config({{areaSection(1), local}}).file(std::string(onDisk) + "/scenery/geopol12.bgl", changed);
+      const fs::path cd = fs::canonical(scene.install.host()) / "CD";
+      writeBytes(cd / "geopol12.bgl", good);
+      const fs::path target = scene.install.host() / onDisk / "scenery" / "geopol12.bgl";
+      const fs::path work = scene.install.host().parent_path();
+      const std::vector<std::string> environment = {"WINEPREFIX=", "HOME=" + (work / "home").string()};
+      const auto linuxRun = [&](const std::vector<std::string>& arguments) {
+        return scan(scene.install, work, TRAWLEX_PROGRAM, {}, environment, arguments);
+      };
+      const auto windowsRun = [&](const std::vector<std::string>& arguments) {
+        return scan(scene.install, work, TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {}, arguments);
+      };
+      const Outcome restored = linuxRestores ? linuxRun({"--restore", cd.string()})
+                                             : windowsRun({"--restore", windowsPath(cd, Drive::Z)});
+      EXPECT_EQ(restored.exitStatus, 0) << restored.console;
+      EXPECT_EQ(readText(target), std::string(good.begin(), good.end()));
+      const Outcome undone = linuxRestores ? windowsRun({"--undo"}) : linuxRun({"--undo"});
+      EXPECT_EQ(undone.exitStatus, 0) << undone.console;
+      EXPECT_NE(undone.console.find("  Put back: "), std::string::npos) << undone.console;
+      EXPECT_NE(undone.console.find("The restore is undone"), std::string::npos) << undone.console;
+      EXPECT_EQ(readText(target), std::string(changed.begin(), changed.end()));
+    }
+  }
+}
+
+// True while another process holds `path` open: the kernel then refuses a write lease.
+bool heldOpen(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool held = ::fcntl(fd, F_SETLEASE, F_WRLCK) != 0;
+  if (!held) ::fcntl(fd, F_SETLEASE, F_UNLCK);
+  ::close(fd);
+  return held;
+}
+
+// Waits up to ten seconds for `path` to be held open (`held`) or let go.
+bool waitUntil(const fs::path& path, bool held) {
+  for (int tries = 0; tries < 100; ++tries) {
+    if (heldOpen(path) == held) return true;
+    ::usleep(100000);
+  }
+  return false;
+}
+
+// A file that a running Windows program holds open (cmd reading it as its
+// input, under Wine) is replaced by neither build: both name it in use and
+// leave its bytes.
+TEST(Parity, AFileHeldOpenByAWineProgramIsLeftByBothBuilds) {
+  for (const bool linux : {true, false}) {
+    SCOPED_TRACE(linux ? "Linux build" : "Windows build");
+    Scene scene(Drive::Z);
+    Bytes changed = withCrc32(soundFacilityFile(), 0x1C7B948D);
+    changed[20] ^= 0x40;
+    scene.install.config({{areaSection(1), "World"}}).file("World/scenery/geopol12.bgl", changed);
+    const fs::path cd = fs::canonical(scene.install.host()) / "CD";
+    writeBytes(cd / "geopol12.bgl", withCrc32(soundFacilityFile(), 0x1C7B948D));
+    const fs::path target = fs::canonical(scene.install.host()) / "World" / "scenery" / "geopol12.bgl";
+    const std::string holder = std::string(TRAWLEX_WINE_RUN) + " cmd /c \"ping -n 5 127.0.0.1 > NUL < " +
+                               windowsPath(target, Drive::Z) + "\" > /dev/null 2>&1 &";
+    ASSERT_EQ(std::system(holder.c_str()), 0);
+    ASSERT_TRUE(waitUntil(target, true));
+    const fs::path work = scene.install.host().parent_path();
+    const Outcome result =
+        linux ? scan(scene.install, work, TRAWLEX_PROGRAM, {}, {"WINEPREFIX=", "HOME=" + (work / "home").string()},
+                     {"--restore", cd.string()})
+              : scan(scene.install, work, TRAWLEX_WINDOWS_PROGRAM, {TRAWLEX_WINE_RUN}, {},
+                     {"--restore", windowsPath(cd, Drive::Z)});
+    EXPECT_NE(result.console.find("    it is in use by another program: close that program and try again\r\n"),
+              std::string::npos)
+        << result.console;
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(readText(target), std::string(changed.begin(), changed.end()));
+    EXPECT_TRUE(waitUntil(target, false));
+  }
 }
 
 // A cabinet cut at every length, and one with each byte flipped, harm neither
