@@ -20,6 +20,10 @@ TEST_F(EndToEnd, NoHostFolder) {
     EXPECT_EQ(result.exitStatus, 2);
     EXPECT_EQ(listing(), "older listing");
   }
+  // An undo puts files back only into an installation it finds.
+  const ProgramRun undone = runWithArguments({"--undo"});
+  EXPECT_EQ(undone.output, std::string(ex::kBanner) + ex::kNoHostFolder + ex::kPrompt);
+  EXPECT_EQ(undone.exitStatus, 2);
 }
 
 TEST_F(EndToEnd, CleanRunWritesTheTwoTextListing) {

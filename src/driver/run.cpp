@@ -175,6 +175,11 @@ RunOutcome runScan(RunState& state) {
 // installation found now.
 RunOutcome undoRestore(RunState& state) {
   locateInstallation(state.request);
+  // The lists name their files relative to the installation: without one nothing can be put back.
+  if (state.request.hostFolder.empty()) {
+    state.console.print(report::kNoHostFolder);
+    return RunOutcome::Failed;
+  }
   const restore::UndoReport undone =
       restore::undoLatestRestore(state.files, restoreSite(state.request), state.checker.crcKernel());
   report::printUndo(state.console, undone);
