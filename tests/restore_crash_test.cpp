@@ -227,6 +227,9 @@ TEST(RestoreCrash, KilledAtEverySystemCallNothingIsLostAndTheNextRunCompletesOrU
   }
 }
 
+// Each write, flush, rename, new folder and removal of a restore, and then
+// of an undo, fails in turn: every file stays whole with its mark, nothing is
+// left beside it, and a run that did not finish its work fails.
 TEST(RestoreCrash, AFullOrFailingDiskLeavesEveryFileWholeAndFailsTheRun) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizers' runtime makes writes of its own, which an injected error would hit first; "
@@ -235,28 +238,39 @@ TEST(RestoreCrash, AFullOrFailingDiskLeavesEveryFileWholeAndFailsTheRun) {
   ASSERT_TRUE(fs::exists(kStrace)) << "strace is needed (scripts/install-deps installs it)";
   const std::string cabinet = cabinetBytes();
   const TempDir logs;
-  std::map<std::string, int> counts;
-  {
-    const Installation whole(cabinet);
-    for (const auto& [name, ordinal] : systemCalls(whole, logs.path() / "trace", whole.restoreArguments())) {
-      counts[name] = ordinal;
+  for (const bool undo : {false, true}) {
+    std::map<std::string, int> counts;
+    {
+      const Installation whole(cabinet);
+      if (undo) {
+        ASSERT_EQ(whole.restore().exitStatus, 0);
+      }
+      const std::vector<std::string> arguments = undo ? std::vector<std::string>{"--undo"} : whole.restoreArguments();
+      for (const auto& [name, ordinal] : systemCalls(whole, logs.path() / "trace", arguments)) counts[name] = ordinal;
     }
-  }
-  for (const char* name : {"write", "fsync", "rename", "mkdir", "unlink"}) {
-    ASSERT_GT(counts[name], 0) << name;
-    for (int ordinal = 1; ordinal <= counts[name]; ++ordinal) {
-      for (const char* error : {"ENOSPC", "EIO"}) {
-        const std::string when = std::string(name) + " #" + std::to_string(ordinal) + " " + error;
-        const Installation installation(cabinet);
-        const ProgramRun failed = installation.restore(
-            {kStrace.string(), "-qq", "-o", "/dev/null", "-e",
-             "inject=" + std::string(name) + ":error=" + error + ":when=" + std::to_string(ordinal)});
-        installation.expectNothingLost(when);
-        EXPECT_EQ(installation.leftovers(), std::vector<std::string>{}) << when;
-        if (installation.states() != "nnn") {
-          EXPECT_EQ(failed.exitStatus, 2) << when << "\n" << failed.output;
+    for (const char* name : {"write", "fsync", "rename", "mkdir", "unlink"}) {
+      if (!undo) {
+        ASSERT_GT(counts[name], 0) << name;
+      }
+      for (int ordinal = 1; ordinal <= counts[name]; ++ordinal) {
+        for (const char* error : {"ENOSPC", "EIO"}) {
+          const std::string when =
+              std::string(undo ? "undo " : "restore ") + name + " #" + std::to_string(ordinal) + " " + error;
+          const Installation installation(cabinet);
+          if (undo) {
+            ASSERT_EQ(installation.restore().exitStatus, 0) << when;
+          }
+          const std::vector<std::string> injected = {
+              kStrace.string(), "-qq", "-o", "/dev/null", "-e",
+              "inject=" + std::string(name) + ":error=" + error + ":when=" + std::to_string(ordinal)};
+          const ProgramRun failed = undo ? installation.run({"--undo"}, injected) : installation.restore(injected);
+          installation.expectNothingLost(when);
+          EXPECT_EQ(installation.leftovers(), std::vector<std::string>{}) << when;
+          if (installation.states() != (undo ? "ooo" : "nnn")) {
+            EXPECT_EQ(failed.exitStatus, 2) << when << "\n" << failed.output;
+          }
+          if (HasFailure()) return;
         }
-        if (HasFailure()) return;
       }
     }
   }

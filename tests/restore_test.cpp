@@ -390,6 +390,23 @@ TEST_F(Restorer, TheNextRunFinishesWhatAStoppedRestoreLeft) {
   EXPECT_EQ(bytesOf(own), bad_);
 }
 
+// A temporary file that could not be removed keeps the list that names it,
+// so that the next run removes it (and then the restore, which replaced nothing).
+TEST_F(Restorer, ATemporaryFileThatCouldNotBeRemovedIsRemovedByTheNextRun) {
+  testsupport::FaultyFileSystem files;
+  files.plant(Call::ReplaceFile, 2, 1);
+  files.plant(Call::RemoveFile, 2, 100);
+  const restore::RestoreReport restored = restore(files);
+  ASSERT_TRUE(restored.files.at(0).failure);
+  EXPECT_EQ(restored.files[0].failure->reason, Reason::ReplaceFailed);
+  EXPECT_EQ(leftovers().size(), 1U);
+  EXPECT_EQ(listIn(restored.backupFolder).state, restore::RestoreState::Restoring);
+  restore::finishInterrupted(system_, site(), kernel_);
+  EXPECT_TRUE(leftovers().empty());
+  EXPECT_TRUE(noRestoreKept());
+  EXPECT_EQ(bytesOf(target()), bad_);
+}
+
 // A replace whose rename was made is a restored file even when the folder's
 // flush then fails: told with a warning, and the file is not marked again.
 TEST_F(Restorer, AReplaceWhoseFolderFlushFailedIsRestoredWithAWarning) {

@@ -138,11 +138,14 @@ struct Pending {
   ManifestEntry entry;
 };
 
+// Where a link leads, when the system does not tell.
+constexpr const char* kLinkTargetUnknown = "a place the system does not name";
+
 // Why a target may not be replaced at all, from what its path names.
 std::optional<Failure> refusal(const platform::FileFacts& facts) {
   using Kind = platform::FileFacts::Kind;
   if (facts.kind == Kind::Link) {
-    return failure(Reason::SymbolicLink, std::nullopt, facts.linkTarget.empty() ? "?" : facts.linkTarget);
+    return failure(Reason::SymbolicLink, std::nullopt, facts.linkTarget.empty() ? kLinkTargetUnknown : facts.linkTarget);
   }
   if (facts.kind != Kind::Regular) return failure(Reason::Unreadable);
   return std::nullopt;
