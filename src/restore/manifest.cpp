@@ -178,23 +178,23 @@ std::string manifestText(const Manifest& manifest) {
   return text + std::string(kEnd) + '\t' + hex(textCrc(text)) + '\n';
 }
 
-ManifestReading parseManifest(std::string_view raw) {
+ManifestReading parseManifest(std::string_view text) {
   // Line ends as an editor may have left them: CR LF read as LF.
-  std::string text;
-  text.reserve(raw.size());
-  for (std::size_t i = 0; i < raw.size(); ++i) {
-    if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) text += raw[i];
+  std::string unified;
+  unified.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) unified += text[i];
   }
-  std::vector<std::string_view> lines = split(text, '\n');
+  std::vector<std::string_view> lines = split(unified, '\n');
   if (lines.size() < 2 || !lines.back().empty()) return unreadable(ManifestProblem::Kind::CutShort);
   lines.pop_back();
   if (lines[0] == kEarlierTitle) return parseEarlier(lines);
   if (lines[0] != kTitle) return unreadable(ManifestProblem::Kind::LineUnreadable, 1);
   const std::optional<std::string_view> sum = tagged(lines.back(), kEnd);
   if (lines.size() < kHeaderLines + 1 || !sum) return unreadable(ManifestProblem::Kind::CutShort);
-  const std::size_t sumAt = text.size() - lines.back().size() - 1;
+  const std::size_t sumAt = unified.size() - lines.back().size() - 1;
   const std::optional<std::uint32_t> written = parseHex(*sum);
-  if (!written || *written != textCrc(std::string_view(text).substr(0, sumAt))) {
+  if (!written || *written != textCrc(std::string_view(unified).substr(0, sumAt))) {
     return unreadable(ManifestProblem::Kind::SumMismatch);
   }
   Manifest manifest;
