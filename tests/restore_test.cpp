@@ -407,6 +407,19 @@ TEST_F(Restorer, ATemporaryFileThatCouldNotBeRemovedIsRemovedByTheNextRun) {
   EXPECT_EQ(bytesOf(target()), bad_);
 }
 
+// A list that a failed look misses keeps its folder and copies: only a
+// folder that holds no list, asked twice, is cleared.
+TEST_F(Restorer, AListMissedByAFailedLookKeepsItsRestore) {
+  const std::string folder = restore(system_).backupFolder;
+  testsupport::FaultyFileSystem files;
+  files.plant(Call::IsExistingFile, 1, 100);
+  restore::finishInterrupted(files, site(), kernel_);
+  EXPECT_TRUE(fs::exists(fs::path(folder) / "manifest.txt"));
+  EXPECT_EQ(bytesOf(fs::path(folder) / "1 geopol12.bgl"), bad_);
+  EXPECT_TRUE(undo(system_).whole());
+  EXPECT_EQ(bytesOf(target()), bad_);
+}
+
 // A replace whose rename was made is a restored file even when the folder's
 // flush then fails: told with a warning, and the file is not marked again.
 TEST_F(Restorer, AReplaceWhoseFolderFlushFailedIsRestoredWithAWarning) {

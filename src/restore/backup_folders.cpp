@@ -121,12 +121,26 @@ NewBackupFolder makeBackupFolder(platform::FileSystem& files, const std::string&
   return {{}, 0, failure(Reason::NoBackupFolder, std::move(refused))};
 }
 
-void removeBackupFolder(platform::FileSystem& files, const std::string& folder) {
-  if (!files.removeFile(manifestPath(folder))) return;
+namespace {
+
+void removeOwnFiles(platform::FileSystem& files, const std::string& folder) {
   for (const std::string& name : files.listFolder(folder + platform::pathSeparator()).files) {
     if (isRestoresOwnFile(name)) files.removeFile(inFolder(folder, name));
   }
   files.removeFolder(folder);
+}
+
+}  // namespace
+
+void removeBackupFolder(platform::FileSystem& files, const std::string& folder) {
+  if (!files.removeFile(manifestPath(folder))) return;
+  removeOwnFiles(files, folder);
+}
+
+void removeFolderWithoutList(platform::FileSystem& files, const std::string& folder) {
+  // Asked again, another way: a list that a failed look missed must keep its copies.
+  if (files.pathExists(manifestPath(folder))) return;
+  removeOwnFiles(files, folder);
 }
 
 std::string newTemporaryTag(std::uint64_t number) {

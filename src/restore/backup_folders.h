@@ -46,6 +46,11 @@ NewBackupFolder makeBackupFolder(platform::FileSystem& files, const std::string&
 // then the folder, if nothing else is in it.
 void removeBackupFolder(platform::FileSystem& files, const std::string& folder);
 
+// Removes the copies and temporary files a restore writes into a backup
+// folder that holds no list (its restore stopped before the list was on the
+// disk, when no file had changed), and the folder if nothing else is in it.
+void removeFolderWithoutList(platform::FileSystem& files, const std::string& folder);
+
 // A tag for the temporary files of one step, unique to that step.
 std::string newTemporaryTag(std::uint64_t number);
 

@@ -162,8 +162,8 @@ void shareOutcomes(RestoreReport& report) {
   }
 }
 
-// True when no temporary file of the step tagged `tag` is left beside any
-// target of `manifest`.
+// True when no temporary file of the step `manifest` records is left beside
+// any of its targets.
 bool noTemporaryLeft(platform::FileSystem& files, const Manifest& manifest, const std::string& host) {
   return std::none_of(manifest.entries.begin(), manifest.entries.end(), [&](const ManifestEntry& entry) {
     const std::optional<std::string> target = targetPath(manifest, entry.target, host);
@@ -210,7 +210,7 @@ bool everyFileAsBefore(const Disk& disk, const Manifest& manifest, const std::st
   });
 }
 
-// Finishes a restore or an undo that stopped midway, recorded in `kept`.
+// Finishes a restore or an undo that stopped midway, recorded in `manifest`.
 void finishStep(const Disk& disk, const std::string& folder, Manifest manifest, const std::string& host) {
   for (const ManifestEntry& entry : manifest.entries) {
     if (const std::optional<std::string> target = targetPath(manifest, entry.target, host)) {
@@ -234,12 +234,12 @@ void finishAll(const Disk& disk, const Site& site, const std::vector<KeptRestore
     disk.files().removeFile(manifestPath(restore.folder) + std::string(originals::kTemporarySuffix));
     if (!restore.hasList) {
       // Cut before its list was on the disk: no file had changed yet.
-      removeBackupFolder(disk.files(), restore.folder);
+      removeFolderWithoutList(disk.files(), restore.folder);
       continue;
     }
     const std::optional<Manifest>& manifest = restore.reading.manifest;
-    // A step in another installation (a copy of this one's program folder) is that one's to finish.
     if (!manifest) continue;
+    // A step in another installation (a copy of this one's program folder) is that one's to finish.
     if (!manifest->earlier() && !sameFolder(manifest->host, platform::utf8FromSystemText(site.hostFolder))) continue;
     if (manifest->state == RestoreState::Restoring || manifest->state == RestoreState::Undoing) {
       finishStep(disk, restore.folder, *manifest, site.hostFolder);
@@ -287,7 +287,6 @@ PutBackFile putBack(const Disk& disk, const ManifestEntry& entry, const std::str
   if (!file.failure) file.result = Result::PutBack;
   return file;
 }
-
 
 // Ends a restore: a list that names no temporary file left is marked
 // restored, or, when nothing was replaced, removed with its folder (true).
