@@ -2,9 +2,11 @@
 // originals does: every ".bgl" entry through the system's decoder into
 // memory, then examined by the checks. Reading must end, whatever the bytes;
 // no entry may come out larger than the limit; an entry's bytes must be
-// checked alike in memory and from a file; and a reading that reports
-// nothing wrong must have begun with the cabinet signature.
+// checked alike in memory and from a file; every BGL entry listed must come
+// out or be named as not read; and a file is told to be no cabinet exactly
+// when it does not begin with the cabinet signature.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -22,13 +24,23 @@
 
 namespace {
 
-// Scratch files of this fuzzing process, rewritten for every input.
+// Scratch files of this fuzzing process, rewritten for every input, in a
+// folder of their own: a cabinet that names other parts of a set has them
+// looked for beside it.
+const std::string& scratchFolder() {
+  static const std::string folder = [] {
+    std::string path = "/tmp/trawlex-fuzz-" + std::to_string(::getpid());
+    ::mkdir(path.c_str(), 0700);
+    return path + "/";
+  }();
+  return folder;
+}
 const std::string& cabinetPath() {
-  static const std::string path = "/tmp/trawlex-fuzz-" + std::to_string(::getpid()) + ".cab";
+  static const std::string path = scratchFolder() + "input.cab";
   return path;
 }
 const std::string& entryPath() {
-  static const std::string path = "/tmp/trawlex-fuzz-" + std::to_string(::getpid()) + "-entry.bgl";
+  static const std::string path = scratchFolder() + "entry.bgl";
   return path;
 }
 
@@ -62,9 +74,13 @@ void checkEntry(const std::string& name, std::span<const std::uint8_t> bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (!writeFile(cabinetPath(), data, size)) return 0;
-  const auto problem = cabinets::readBglEntries(cabinetPath(), checkEntry);
+  std::size_t handedOver = 0;
+  const cabinets::CabinetReading reading = cabinets::readBglEntries(cabinetPath(), [&](const cabinets::EntryOut& entry) {
+    ++handedOver;
+    checkEntry(entry.name, entry.bytes);
+  });
   const bool signature = size >= 4 && std::memcmp(data, "MSCF", 4) == 0;
-  if (!problem && !signature) std::abort();
-  if (problem == cabinets::CabinetProblem::NotACabinet && signature) std::abort();
+  if ((reading.problem == cabinets::CabinetProblem::NotACabinet) == signature) std::abort();
+  if (!reading.problem && handedOver + reading.notRead.size() != reading.bglEntries) std::abort();
   return 0;
 }

@@ -10,6 +10,7 @@
 
 #include "support/bgl_builder.h"
 #include "support/cabinet_builder.h"
+#include "support/cabinet_layout.h"
 #include "support/crc_forge.h"
 #include "support/install_builder.h"
 #include "support/profile_texts.h"
@@ -76,6 +77,23 @@ void writeCabinetSeeds(const fs::path& folder) {
       {"texture.bgl", plainBglFile(3000)}};
   makeCabinet(folder / "stored.cab", entries, Compression::Stored);
   makeCabinet(folder / "mszip.cab", entries, Compression::Mszip);
+  // A first part of a set, its last block cut, and entries that overlap,
+  // claim too much or lie beyond a block whose checksum fails.
+  const std::string mszip = readText(folder / "mszip.cab");
+  const LaidCabinet whole = readLaidCabinet(Bytes(mszip.begin(), mszip.end()));
+  writeBytes(folder / "set-part.cab", cabinetBytes(splitIntoSet(whole, 0, 20, "a.cab", "b.cab").first));
+  LaidCabinet laid;
+  laid.folders = {storedFolder(plainBglFile(70000))};
+  laid.folders[0].blocks[1].wrongChecksum = true;
+  laid.dataReserve = 4;
+  laid.files = {{"a.bgl", 3000, 10, 0}, {"b.bgl", 3000, 1000, 0}, {"c.bgl", 0xFFFFFF00U, 0, 0}, {"d.bgl", 10, 50000, 0}};
+  writeBytes(folder / "laid.cab", cabinetBytes(laid));
+  // Real cabinets of other tools (LZX, Quantum, a set, known-bad ones), their entries renamed.
+  const fs::path real = TRAWLEX_REAL_CABINETS;
+  if (!fs::is_directory(real)) return;
+  for (const auto& file : fs::directory_iterator(real)) {
+    if (file.path().extension() == ".cab") copyWithBglNames(file.path(), folder / ("real-" + file.path().filename().string()));
+  }
 }
 
 template <typename Seed>

@@ -1,39 +1,42 @@
-// Cabinets through the system's cabinet library (FDI, in cabinet.dll since
+// Decoding through the system's cabinet library (FDI, in cabinet.dll since
 // Windows 95). The library reads and writes only through the callbacks it is
-// given: these read the cabinet from disk and take each entry it writes into
-// memory, so no file is ever created.
+// given: these read the presented cabinet and hand each decoded byte on, so
+// no file is ever opened or created. Every callback copes with any argument
+// the library may pass: no file, a huge count, a seek past the end.
 #include <windows.h>
 // windows.h first: the cabinet header uses its types.
 #include <fcntl.h>
 #include <fdi.h>
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <new>
+#include <optional>
 
-#include "cabinets/cabinet_file.h"
-#include "cabinets/cabinet_reader.h"
-#include "platform/path_text.h"
+#include "cabinets/presented_cabinet.h"
 
 namespace cabinets {
 
 namespace {
 
-// What the callbacks hand the library as a file: the cabinet on disk, or the sink.
+// What the callbacks hand the library as a file: the cabinet, or the sink.
 struct OpenFile {
-  std::optional<CabinetFile> disk;  // the cabinet, read
-  EntrySink* sink = nullptr;        // the entry being written out
+  std::optional<PresentedFile> cabinet;
+  DecodedBytes* sink = nullptr;
 };
 
-// What the notifications work with: the entry coming out, and what to do with it.
-struct Extraction {
-  const EntryVisitor* visit;
-  EntrySink entry;
-  std::exception_ptr failure;  // thrown by `visit`, carried across the library
+// What a decoding works on. The library's open callback has no context of
+// its own, so the cabinet's "name" is this context's address.
+struct Presenting {
+  const PresentedCabinet* cabinet;
+  DecodedBytes* sink;
 };
 
-OpenFile* asOpenFile(INT_PTR handle) { return reinterpret_cast<OpenFile*>(handle); }  // NOLINT(performance-no-int-to-ptr)
-INT_PTR asHandle(OpenFile* file) { return reinterpret_cast<INT_PTR>(file); }
+OpenFile* asOpenFile(INT_PTR handle) {
+  return handle == 0 || handle == -1 ? nullptr : reinterpret_cast<OpenFile*>(handle);  // NOLINT(performance-no-int-to-ptr)
+}
+INT_PTR asHandle(OpenFile* file) { return file != nullptr ? reinterpret_cast<INT_PTR>(file) : -1; }
 
 OpenFile* keep(OpenFile&& opened) {
   try {
@@ -43,76 +46,66 @@ OpenFile* keep(OpenFile&& opened) {
   }
 }
 
+std::string nameOf(const Presenting& presenting) {
+  char name[32];
+  std::snprintf(name, sizeof name, "%" PRIxPTR, reinterpret_cast<std::uintptr_t>(&presenting));
+  return name;
+}
+
 void* DIAMONDAPI allocate(ULONG cb) { return std::malloc(cb); }
 void DIAMONDAPI release(void* pv) { std::free(pv); }
 
-// The library opens only the cabinet: for reading. (Its interface passes the name as char*.)
+// The library opens only the cabinet, for reading, under the name nameOf
+// gave it. (Its interface passes the name as char*.)
 INT_PTR DIAMONDAPI openFile(char* pszFile, int oflag, int /*pmode*/) {  // NOLINT(readability-non-const-parameter)
-  if ((oflag & (_O_WRONLY | _O_RDWR)) != 0) return -1;
-  OpenFile opened;
-  opened.disk = CabinetFile::open(pszFile);
-  OpenFile* file = opened.disk ? keep(std::move(opened)) : nullptr;
-  return file != nullptr ? asHandle(file) : -1;
+  if (pszFile == nullptr || (oflag & (_O_WRONLY | _O_RDWR)) != 0) return -1;
+  char* end = nullptr;
+  const std::uintptr_t address = std::strtoull(pszFile, &end, 16);
+  if (end == pszFile || *end != '\0' || address == 0) return -1;
+  const auto* presenting = reinterpret_cast<const Presenting*>(address);  // NOLINT(performance-no-int-to-ptr)
+  return asHandle(keep(OpenFile{PresentedFile(*presenting->cabinet), nullptr}));
 }
 
 UINT DIAMONDAPI readFile(INT_PTR hf, void* pv, UINT cb) {
   OpenFile* file = asOpenFile(hf);
-  if (!file->disk) return static_cast<UINT>(-1);
-  const std::optional<std::size_t> got = file->disk->read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(pv), cb));
-  return got ? static_cast<UINT>(*got) : static_cast<UINT>(-1);
+  if (file == nullptr || !file->cabinet || (pv == nullptr && cb > 0)) return static_cast<UINT>(-1);
+  return static_cast<UINT>(file->cabinet->read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(pv), cb)));
 }
 
 UINT DIAMONDAPI writeFile(INT_PTR hf, void* pv, UINT cb) {
   OpenFile* file = asOpenFile(hf);
-  if (file->sink == nullptr) return static_cast<UINT>(-1);
-  return file->sink->append(pv, cb) ? cb : static_cast<UINT>(-1);
+  if (file == nullptr || file->sink == nullptr || (pv == nullptr && cb > 0)) return static_cast<UINT>(-1);
+  return file->sink->take(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(pv), cb)) ? cb
+                                                                                                   : static_cast<UINT>(-1);
 }
 
 int DIAMONDAPI closeFile(INT_PTR hf) {
-  delete asOpenFile(hf);
+  OpenFile* file = asOpenFile(hf);
+  if (file == nullptr) return -1;
+  delete file;
   return 0;
 }
 
 __LONG32 DIAMONDAPI seekFile(INT_PTR hf, __LONG32 dist, int seektype) {
   OpenFile* file = asOpenFile(hf);
-  if (!file->disk) return -1;
-  const CabinetFile::From from = seektype == SEEK_SET   ? CabinetFile::From::Start
-                                 : seektype == SEEK_CUR ? CabinetFile::From::Current
-                                                        : CabinetFile::From::End;
-  if (!file->disk->seek(dist, from) || file->disk->position() > 0x7FFFFFFFU) return -1;
-  return static_cast<__LONG32>(file->disk->position());
-}
-
-// An entry the search wants gets the sink; any other is passed over (0), as
-// is one continued from or into another cabinet: a single cabinet only.
-INT_PTR copyEntry(const FDINOTIFICATION& note, Extraction& extraction) {
-  if (!isBglEntryName(note.psz1) || note.cb < 0 || static_cast<std::uint32_t>(note.cb) > kMaxEntrySize) return 0;
-  extraction.entry.clear();
-  OpenFile opened;
-  opened.sink = &extraction.entry;
-  OpenFile* sink = keep(std::move(opened));
-  return sink != nullptr ? asHandle(sink) : -1;
-}
-
-INT_PTR entryOut(const FDINOTIFICATION& note, Extraction& extraction) {
-  delete asOpenFile(note.hf);
-  try {
-    (*extraction.visit)(note.psz1, extraction.entry.bytes());
-  } catch (...) {
-    extraction.failure = std::current_exception();
-    return FALSE;
-  }
-  return TRUE;
+  if (file == nullptr || !file->cabinet) return -1;
+  const std::optional<PresentedFile::From> from = seektype == SEEK_SET   ? PresentedFile::From::Start
+                                                  : seektype == SEEK_CUR ? PresentedFile::From::Current
+                                                  : seektype == SEEK_END ? PresentedFile::From::End
+                                                                         : std::optional<PresentedFile::From>();
+  if (!from || !file->cabinet->seek(dist, *from) || file->cabinet->position() > 0x7FFFFFFFU) return -1;
+  return static_cast<__LONG32>(file->cabinet->position());
 }
 
 INT_PTR DIAMONDAPI notify(FDINOTIFICATIONTYPE fdint, PFDINOTIFICATION pfdin) {
-  Extraction& extraction = *static_cast<Extraction*>(pfdin->pv);
+  const Presenting& presenting = *static_cast<const Presenting*>(pfdin->pv);
   switch (fdint) {
     case fdintCOPY_FILE:
-      return copyEntry(*pfdin, extraction);
+      return asHandle(keep(OpenFile{std::nullopt, presenting.sink}));
     case fdintCLOSE_FILE_INFO:
-      return entryOut(*pfdin, extraction);
-    case fdintNEXT_CABINET:
+      closeFile(pfdin->hf);
+      return TRUE;
+    case fdintNEXT_CABINET:  // a presented cabinet is never part of a set
       return -1;
     default:
       return 0;
@@ -138,18 +131,17 @@ class Decoder {
 
 }  // namespace
 
-std::optional<CabinetProblem> readBglEntries(const std::string& path, const EntryVisitor& visit) {
+DecodeOutcome decodePresented(const PresentedCabinet& cabinet, DecodedBytes& out) {
   ERF errors{};
   const Decoder decoder(errors);
-  if (decoder.context() == nullptr) return CabinetProblem::Damaged;
-  // The library joins the folder (with its separator) and the name.
-  std::string name = platform::fileNameOf(path);
-  std::string folder = path.substr(0, path.size() - name.size());
-  Extraction extraction{&visit, {}, nullptr};
-  const bool complete = FDICopy(decoder.context(), name.data(), folder.data(), 0, notify, nullptr, &extraction) != FALSE;
-  if (extraction.failure) std::rethrow_exception(extraction.failure);
-  if (complete) return std::nullopt;
-  return settledProblem(path);
+  if (decoder.context() == nullptr) return DecodeOutcome::NoMemory;
+  Presenting presenting{&cabinet, &out};
+  std::string name = nameOf(presenting);
+  char noFolder[] = "";
+  if (FDICopy(decoder.context(), name.data(), noFolder, 0, notify, nullptr, &presenting) != FALSE) {
+    return DecodeOutcome::Complete;
+  }
+  return errors.erfOper == FDIERROR_ALLOC_FAIL ? DecodeOutcome::NoMemory : DecodeOutcome::Failed;
 }
 
 }  // namespace cabinets

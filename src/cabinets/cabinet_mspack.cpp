@@ -1,108 +1,110 @@
-// Cabinets through libmspack. The library reads and writes only through the
-// system interface it is given: this one reads the cabinet from disk and
-// takes each entry it writes into memory, so no file is ever created.
+// Decoding through libmspack. The library reads and writes only through the
+// system interface it is given: this one reads the presented cabinet and
+// hands each decoded byte on, so no file is ever opened or created. Every
+// callback copes with any argument the library may pass: no file, a
+// negative count, a seek past the end.
 #include <mspack.h>
 
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 
-#include "cabinets/cabinet_file.h"
-#include "cabinets/cabinet_reader.h"
+#include "cabinets/presented_cabinet.h"
 
 namespace cabinets {
 
 namespace {
 
-// The name that opens the memory sink instead of a file.
+// The names that open the presented cabinet and the decoded bytes' sink.
+constexpr const char* kCabinetName = "presented.cab";
 constexpr const char* kSinkName = "";
 
-// What our system hands libmspack as a file: the cabinet on disk, or the sink.
+// What our system hands libmspack as a file: the cabinet, or the sink.
 struct OpenFile {
-  std::optional<CabinetFile> disk;  // the cabinet, read
-  EntrySink* sink = nullptr;        // the entry being written out
+  std::optional<PresentedFile> cabinet;
+  DecodedBytes* sink = nullptr;
 };
 
-// The interface given to libmspack, with the sink its writes go to.
-struct MemorySystem {
+// The interface given to libmspack, with what its files open onto.
+struct PresentingSystem {
   mspack_system base;
   // Read through the interface the library hands back to openFile.
   // cppcheck-suppress unusedStructMember
-  EntrySink* sink;
+  const PresentedCabinet* cabinet;
+  // cppcheck-suppress unusedStructMember
+  DecodedBytes* sink;
 };
 
 OpenFile* asOpenFile(mspack_file* file) { return reinterpret_cast<OpenFile*>(file); }
 
-OpenFile* keep(OpenFile&& opened) {
-  try {
-    return new OpenFile(std::move(opened));
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
-}
-
 mspack_file* openFile(mspack_system* self, const char* filename, int mode) {
-  OpenFile opened;
-  if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(filename, kSinkName) == 0) {
-    opened.sink = reinterpret_cast<MemorySystem*>(self)->sink;
-  } else if (mode == MSPACK_SYS_OPEN_READ) {
-    opened.disk = CabinetFile::open(filename);
+  const auto& system = *reinterpret_cast<PresentingSystem*>(self);
+  if (filename == nullptr) return nullptr;
+  try {
+    if (mode == MSPACK_SYS_OPEN_READ && std::strcmp(filename, kCabinetName) == 0) {
+      return reinterpret_cast<mspack_file*>(new OpenFile{PresentedFile(*system.cabinet), nullptr});
+    }
+    if (mode == MSPACK_SYS_OPEN_WRITE && std::strcmp(filename, kSinkName) == 0) {
+      return reinterpret_cast<mspack_file*>(new OpenFile{std::nullopt, system.sink});
+    }
+  } catch (const std::bad_alloc&) {
   }
-  if (!opened.disk && opened.sink == nullptr) return nullptr;
-  return reinterpret_cast<mspack_file*>(keep(std::move(opened)));
+  return nullptr;
 }
 
 void closeFile(mspack_file* file) { delete asOpenFile(file); }
 
 int readFile(mspack_file* file, void* buffer, int bytes) {
-  // A damaged cabinet can lead the library to hand back no file at all.
-  if (file == nullptr) return -1;
-  OpenFile* open = asOpenFile(file);
-  if (!open->disk || bytes < 0) return -1;
-  const std::optional<std::size_t> got =
-      open->disk->read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(bytes)));
-  return got ? static_cast<int>(*got) : -1;
+  if (file == nullptr || buffer == nullptr || bytes < 0) return -1;
+  OpenFile& open = *asOpenFile(file);
+  if (!open.cabinet) return -1;
+  return static_cast<int>(
+      open.cabinet->read(std::span<std::uint8_t>(static_cast<std::uint8_t*>(buffer), static_cast<std::size_t>(bytes))));
 }
 
 int writeFile(mspack_file* file, void* buffer, int bytes) {
-  if (file == nullptr) return -1;
-  OpenFile* open = asOpenFile(file);
-  if (open->sink == nullptr || bytes < 0) return -1;
-  return open->sink->append(buffer, static_cast<std::size_t>(bytes)) ? bytes : -1;
+  if (file == nullptr || bytes < 0 || (buffer == nullptr && bytes > 0)) return -1;
+  OpenFile& open = *asOpenFile(file);
+  if (open.sink == nullptr) return -1;
+  const std::span<const std::uint8_t> taken(static_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(bytes));
+  return open.sink->take(taken) ? bytes : -1;
 }
 
 int seekFile(mspack_file* file, off_t offset, int mode) {
   if (file == nullptr) return -1;
-  OpenFile* open = asOpenFile(file);
-  if (!open->disk) return -1;
-  const CabinetFile::From from = mode == MSPACK_SYS_SEEK_START ? CabinetFile::From::Start
-                                 : mode == MSPACK_SYS_SEEK_CUR ? CabinetFile::From::Current
-                                                               : CabinetFile::From::End;
-  return open->disk->seek(offset, from) ? 0 : -1;
+  OpenFile& open = *asOpenFile(file);
+  if (!open.cabinet) return -1;
+  const std::optional<PresentedFile::From> from = mode == MSPACK_SYS_SEEK_START ? PresentedFile::From::Start
+                                                  : mode == MSPACK_SYS_SEEK_CUR ? PresentedFile::From::Current
+                                                  : mode == MSPACK_SYS_SEEK_END ? PresentedFile::From::End
+                                                                                : std::optional<PresentedFile::From>();
+  return from && open.cabinet->seek(offset, *from) ? 0 : -1;
 }
 
 off_t tellFile(mspack_file* file) {
   if (file == nullptr) return -1;
-  OpenFile* open = asOpenFile(file);
-  return open->disk ? static_cast<off_t>(open->disk->position()) : -1;
+  OpenFile& open = *asOpenFile(file);
+  return open.cabinet ? static_cast<off_t>(open.cabinet->position()) : -1;
 }
 
-// The library's warnings about a damaged cabinet: the caller hears of the
-// damage through the error codes, and the console stays the program's.
-// The library's interface asks for a C variadic function here.
+// The library's warnings: what went wrong comes back as its error codes, and
+// the console stays the program's. Its interface asks for a C variadic here.
 void ignoreMessage(mspack_file* /*file*/, const char* /*format*/, ...) {}  // NOLINT(cert-dcl50-cpp)
 
 void* allocate(mspack_system* /*self*/, std::size_t bytes) { return std::malloc(bytes); }
 void release(void* pointer) { std::free(pointer); }
-void copyBytes(void* from, void* to, std::size_t bytes) { std::memmove(to, from, bytes); }
+void copyBytes(void* from, void* to, std::size_t bytes) {
+  if (bytes > 0) std::memmove(to, from, bytes);
+}
 
 // The decompressor and the cabinet it opened, given back to the library at the end.
 class OpenCabinet {
  public:
-  OpenCabinet(MemorySystem& system, const std::string& path)
+  explicit OpenCabinet(PresentingSystem& system)
       : decompressor_(mspack_create_cab_decompressor(&system.base)),
-        cabinet_(decompressor_ != nullptr ? decompressor_->open(decompressor_, path.c_str()) : nullptr) {}
+        cabinet_(decompressor_ != nullptr ? decompressor_->open(decompressor_, kCabinetName) : nullptr) {}
   ~OpenCabinet() {
     if (cabinet_ != nullptr) decompressor_->close(decompressor_, cabinet_);
     if (decompressor_ != nullptr) mspack_destroy_cab_decompressor(decompressor_);
@@ -118,29 +120,24 @@ class OpenCabinet {
   mscabd_cabinet* cabinet_;
 };
 
+DecodeOutcome outcomeOf(int error) {
+  if (error == MSPACK_ERR_OK) return DecodeOutcome::Complete;
+  return error == MSPACK_ERR_NOMEMORY ? DecodeOutcome::NoMemory : DecodeOutcome::Failed;
+}
+
 }  // namespace
 
-std::optional<CabinetProblem> readBglEntries(const std::string& path, const EntryVisitor& visit) {
-  EntrySink entry;
-  MemorySystem system{{openFile, closeFile, readFile, writeFile, seekFile, tellFile, ignoreMessage, allocate, release,
-                       copyBytes, nullptr},
-                      &entry};
-  const OpenCabinet open(system, path);
-  if (open.decompressor() == nullptr) return CabinetProblem::Damaged;
-  if (open.cabinet() == nullptr) {
-    return settledProblem(path);
-  }
-  std::optional<CabinetProblem> problem;
-  for (mscabd_file* file = open.cabinet()->files; file != nullptr; file = file->next) {
-    if (!isBglEntryName(file->filename) || file->length > kMaxEntrySize) continue;
-    entry.clear();
-    if (open.decompressor()->extract(open.decompressor(), file, kSinkName) != MSPACK_ERR_OK) {
-      problem = CabinetProblem::Damaged;
-      continue;
-    }
-    visit(file->filename, entry.bytes());
-  }
-  return problem;
+DecodeOutcome decodePresented(const PresentedCabinet& cabinet, DecodedBytes& out) {
+  PresentingSystem system{{openFile, closeFile, readFile, writeFile, seekFile, tellFile, ignoreMessage, allocate,
+                           release, copyBytes, nullptr},
+                          &cabinet,
+                          &out};
+  const OpenCabinet open(system);
+  if (open.decompressor() == nullptr) return DecodeOutcome::NoMemory;
+  if (open.cabinet() == nullptr) return outcomeOf(open.decompressor()->last_error(open.decompressor()));
+  mscabd_file* file = open.cabinet()->files;
+  if (file == nullptr) return DecodeOutcome::Failed;
+  return outcomeOf(open.decompressor()->extract(open.decompressor(), file, kSinkName));
 }
 
 }  // namespace cabinets

@@ -45,10 +45,11 @@ struct OriginalFinding {
   bool holdsReference = false;               // it holds its reference CRC-32 already: no copy is a better original
 };
 
-// A cabinet that the search could not read to its end, and why.
+// A cabinet (or a set) that the search could not read in full, and what of
+// it could not be read.
 struct CabinetNotRead {
-  std::string path;
-  cabinets::CabinetProblem problem;
+  std::string path;  // the cabinet, or the first part of its set that was read
+  cabinets::CabinetReading reading;
 };
 
 // Where a long search tells how far it has come: the count of files read

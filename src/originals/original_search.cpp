@@ -62,8 +62,8 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
   }
   if (progressShown_) progress_->finished();
   // Only the findings' originals keep their bytes.
-  for (auto& [cabinet, entries] : cabinetEntries_) {
-    for (CabinetEntry& entry : entries) entry.bytes.reset();
+  for (auto& [cabinet, contents] : cabinetEntries_) {
+    for (CabinetEntry& entry : contents.entries) entry.bytes.reset();
   }
   return findings;
 }
@@ -138,9 +138,10 @@ std::optional<VerifiedOriginal> OriginalSearch::searchPlace(const Wanted& wanted
 }
 
 std::optional<VerifiedOriginal> OriginalSearch::searchCabinet(const Wanted& wanted, const std::string& cabinet) {
-  for (const CabinetEntry& entry : entriesOf(cabinet)) {
+  const CabinetContents& contents = entriesOf(cabinet);
+  for (const CabinetEntry& entry : contents.entries) {
     if (auto original = verified(wanted, std::string(entryFileName(entry.name)), entry.facts)) {
-      original->path = cabinet;
+      original->path = contents.path;
       original->entry = entry.name;
       original->entryBytes = entry.bytes;
       return original;
@@ -189,38 +190,62 @@ std::optional<checks::CandidateFacts> OriginalSearch::factsOf(const std::string&
   return entry->second;
 }
 
-const std::vector<OriginalSearch::CabinetEntry>& OriginalSearch::entriesOf(const std::string& cabinet) {
-  const auto [entry, isNew] = cabinetEntries_.try_emplace(cabinet);
-  if (!isNew) return entry->second;
-  std::vector<CabinetEntry>& entries = entry->second;
-  std::vector<bool> claimed(wanted_.size());
-  const std::optional<cabinets::CabinetProblem> problem =
-      cabinets::readBglEntries(cabinet, [&](const std::string& name, std::span<const std::uint8_t> bytes) {
-        checks::FileBytes inMemory(bytes);
-        CabinetEntry read{name, checks::examineCandidate(inMemory, crcKernel_), nullptr};
-        if (claimsWanted(claimed, name, read.facts)) {
-          read.bytes = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
-        }
-        entries.push_back(std::move(read));
-        countFileRead();
-      });
-  if (problem) cabinetsNotRead_.push_back({cabinet, *problem});
-  return entries;
+namespace {
+
+bool readInFull(const cabinets::CabinetReading& reading) {
+  return !reading.problem && reading.notRead.empty() && !reading.missingNextPart && !reading.missingPreviousPart &&
+         !reading.listCutShort;
 }
 
-// True when the entry `name` is an original of a wanted file that no entry
-// before it in its cabinet is (`claimed` marks those): the one the search
-// will choose in that cabinet.
-bool OriginalSearch::claimsWanted(std::vector<bool>& claimed, const std::string& name,
-                                  const checks::CandidateFacts& facts) const {
-  const std::string fileName(entryFileName(name));
-  bool claims = false;
-  for (std::size_t i = 0; i < wanted_.size(); ++i) {
-    if (claimed[i] || !verified(wanted_[i], fileName, facts)) continue;
-    claimed[i] = true;
-    claims = true;
+}  // namespace
+
+const OriginalSearch::CabinetContents& OriginalSearch::entriesOf(const std::string& cabinet) {
+  static const CabinetContents kReadWithItsSet;
+  if (readAsParts_.count(cabinet) != 0) return kReadWithItsSet;
+  const auto [entry, isNew] = cabinetEntries_.try_emplace(cabinet);
+  if (!isNew) return entry->second;
+  CabinetContents& contents = entry->second;
+  std::vector<std::optional<std::size_t>> claimedBy(wanted_.size());
+  std::optional<checks::CandidateFacts> lastFacts;
+  const cabinets::CabinetReading reading = cabinets::readBglEntries(cabinet, [&](const cabinets::EntryOut& out) {
+    if (!out.sameBytesAsLast || !lastFacts) {
+      checks::FileBytes inMemory(out.bytes);
+      lastFacts = checks::examineCandidate(inMemory, crcKernel_);
+    }
+    contents.entries.push_back({out.order, out.name, *lastFacts, nullptr});
+    keepIfClaims(contents.entries, claimedBy, out.bytes);
+    countFileRead();
+  });
+  std::sort(contents.entries.begin(), contents.entries.end(),
+            [](const CabinetEntry& a, const CabinetEntry& b) { return a.order < b.order; });
+  contents.path = reading.parts.empty() ? cabinet : reading.parts.front();
+  for (const std::string& part : reading.parts) {
+    if (part != cabinet) readAsParts_.insert(part);
   }
-  return claims;
+  if (!readInFull(reading)) cabinetsNotRead_.push_back({contents.path, reading});
+  return contents;
+}
+
+// Keeps the bytes of the last entry of `entries` when it is an original of
+// a wanted file that no entry before it in its cabinet's listing is
+// (`claimedBy` tells which is, by place in `entries`): the one the search
+// will choose in that cabinet. An entry that no longer claims any gives its
+// bytes up.
+void OriginalSearch::keepIfClaims(std::vector<CabinetEntry>& entries,
+                                  std::vector<std::optional<std::size_t>>& claimedBy,
+                                  std::span<const std::uint8_t> bytes) const {
+  const std::size_t latest = entries.size() - 1;
+  const std::string fileName(entryFileName(entries[latest].name));
+  for (std::size_t i = 0; i < wanted_.size(); ++i) {
+    if (!verified(wanted_[i], fileName, entries[latest].facts)) continue;
+    const std::optional<std::size_t> earlier = claimedBy[i];
+    if (earlier && entries[*earlier].order < entries[latest].order) continue;
+    claimedBy[i] = latest;
+    if (!entries[latest].bytes) entries[latest].bytes = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.end());
+    if (earlier && std::find(claimedBy.begin(), claimedBy.end(), earlier) == claimedBy.end()) {
+      entries[*earlier].bytes.reset();
+    }
+  }
 }
 
 // Every file of `folder` and its subfolders, to `depth` levels below, that

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,7 +74,7 @@ class OriginalSearch {
   // kept while the search goes on, and afterwards only those of the findings.
   std::vector<OriginalFinding> find(const checks::BadFileLists& lists, const SearchPlaces& places);
 
-  // The cabinets met so far that could not be read to their end, in the order met.
+  // The cabinets (and sets) met so far that could not be read in full, in the order met.
   const std::vector<CabinetNotRead>& cabinetsNotRead() const { return cabinetsNotRead_; }
 
  private:
@@ -85,9 +86,16 @@ class OriginalSearch {
     bool mayBe(std::string_view candidateName) const;
   };
   struct CabinetEntry {
-    std::string name;  // as stored, folders included
+    std::size_t order;  // in its cabinet's listing
+    std::string name;   // as stored, folders included
     checks::CandidateFacts facts;
     std::shared_ptr<const std::vector<std::uint8_t>> bytes;  // kept when it is the first original for a wanted file
+  };
+  // A cabinet's entries in listing order, and the cabinet that the findings
+  // name for them: the first part of its set.
+  struct CabinetContents {
+    std::string path;
+    std::vector<CabinetEntry> entries;
   };
 
   std::optional<VerifiedOriginal> verified(const Wanted& wanted, const std::string& name,
@@ -100,8 +108,9 @@ class OriginalSearch {
   std::optional<checks::CandidateFacts> factsOf(const std::string& path);
   // The bad file's own CRC-32, read before the search (not counted as searched).
   std::optional<std::uint32_t> crcOfBadFile(const platform::Path& path);
-  const std::vector<CabinetEntry>& entriesOf(const std::string& cabinet);
-  bool claimsWanted(std::vector<bool>& claimed, const std::string& name, const checks::CandidateFacts& facts) const;
+  const CabinetContents& entriesOf(const std::string& cabinet);
+  void keepIfClaims(std::vector<CabinetEntry>& entries, std::vector<std::optional<std::size_t>>& claimedBy,
+                    std::span<const std::uint8_t> bytes) const;
   void collectPlaceFiles(const std::string& folder, int depth, std::vector<PlaceFile>& files);
   void countFileRead();
   void showProgress();
@@ -114,7 +123,8 @@ class OriginalSearch {
   Clock clock_;
   std::chrono::steady_clock::time_point lastShown_;
   std::map<std::string, std::optional<checks::CandidateFacts>> facts_;   // by path; nothing: could not be read
-  std::map<std::string, std::vector<CabinetEntry>> cabinetEntries_;      // by cabinet path, in its order
+  std::map<std::string, CabinetContents> cabinetEntries_;                // by the cabinet path asked for
+  std::set<std::string> readAsParts_;  // the other parts of the sets read: not searched again on their own
   std::vector<CabinetNotRead> cabinetsNotRead_;
   std::map<std::string, std::vector<PlaceFile>> placeFiles_;             // by place, in search order
   std::map<std::string, SearchedPlace::Kind> placeKinds_;                 // by place: what it turned out to be

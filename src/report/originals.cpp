@@ -40,6 +40,9 @@ std::string paragraph(const OriginalFinding& finding) {
   return finding.noOpticalDrive ? text + kOriginalNoDrive : text;
 }
 
+// Entries listed under a cabinet, at most: a crafted cabinet may list thousands.
+constexpr std::size_t kEntriesShown = 20;
+
 const char* problemText(cabinets::CabinetProblem problem) {
   switch (problem) {
     case cabinets::CabinetProblem::CannotOpen:
@@ -52,6 +55,58 @@ const char* problemText(cabinets::CabinetProblem problem) {
   return kCabinetDamaged;
 }
 
+const char* problemText(cabinets::EntryProblem problem) {
+  switch (problem) {
+    case cabinets::EntryProblem::TooLarge: return kEntryTooLarge;
+    case cabinets::EntryProblem::NoSuchFolder: return kEntryNoSuchFolder;
+    case cabinets::EntryProblem::UnknownCompression: return kEntryUnknownCompression;
+    case cabinets::EntryProblem::BeyondFolder: return kEntryBeyondFolder;
+    case cabinets::EntryProblem::CutShort: return kEntryCutShort;
+    case cabinets::EntryProblem::FailedChecksum: return kEntryFailedChecksum;
+    case cabinets::EntryProblem::InMissingPart: return kEntryInMissingPart;
+    case cabinets::EntryProblem::FromMissingPart: return kEntryFromMissingPart;
+    case cabinets::EntryProblem::Undecodable: return kEntryUndecodable;
+    case cabinets::EntryProblem::NoMemory: return kEntryNoMemory;
+  }
+  return kEntryUndecodable;
+}
+
+// A name read from a cabinet, which may hold any bytes: control characters
+// shown as '?', so that none reaches the console as a command.
+std::string shownName(const std::string& name) {
+  std::string shown = name;
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
+
+std::string summaryOf(const cabinets::CabinetReading& reading) {
+  if (reading.problem) return problemText(*reading.problem);
+  const std::size_t notRead = reading.notRead.size();
+  if (notRead == 0) return kCabinetAllListedSearched;
+  if (notRead == reading.bglEntries) return kCabinetNothingSearched;
+  return formatText(kCabinetSomeNotSearched, static_cast<unsigned>(notRead), static_cast<unsigned>(reading.bglEntries));
+}
+
+std::string cabinetParagraph(const originals::CabinetNotRead& cabinet) {
+  const cabinets::CabinetReading& reading = cabinet.reading;
+  std::string text = formatText(kCabinetNotRead, cabinet.path.c_str(), summaryOf(reading).c_str());
+  if (reading.missingPreviousPart) {
+    text += formatText(kCabinetPreviousPartMissing, shownName(*reading.missingPreviousPart).c_str());
+  }
+  if (reading.missingNextPart) text += formatText(kCabinetNextPartMissing, shownName(*reading.missingNextPart).c_str());
+  if (reading.listCutShort) text += kCabinetListCutShort;
+  for (std::size_t i = 0; i < reading.notRead.size() && i < kEntriesShown; ++i) {
+    const cabinets::EntryNotRead& entry = reading.notRead[i];
+    text += formatText(kCabinetEntryNotRead, shownName(entry.name).c_str(), problemText(entry.problem));
+  }
+  if (reading.notRead.size() > kEntriesShown) {
+    text += formatText(kCabinetEntriesNotShown, static_cast<unsigned>(reading.notRead.size() - kEntriesShown));
+  }
+  return text;
+}
+
 }  // namespace
 
 void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findings,
@@ -62,7 +117,7 @@ void printOriginals(TextOut& console, const std::vector<OriginalFinding>& findin
   if (cabinetsNotRead.empty()) return;
   console.print(kCabinetsNotReadHeading);
   for (const originals::CabinetNotRead& cabinet : cabinetsNotRead) {
-    console.print(formatText(kCabinetNotRead, cabinet.path.c_str(), problemText(cabinet.problem)));
+    console.print(cabinetParagraph(cabinet));
   }
 }
 

@@ -126,10 +126,32 @@ inline constexpr const char* kOriginalHoldsReference =
     "nothing is restored.\n";
 inline constexpr const char* kOriginalNoDrive = "    no CD or DVD drive (name a folder after --originals)\n";
 inline constexpr const char* kCabinetsNotReadHeading = "\nCabinets that could not be read to their end:\n";
-inline constexpr const char* kCabinetNotRead = "  %s: %s\n";  // path, one of the three reasons below
+inline constexpr const char* kCabinetNotRead = "  %s: %s\n";  // path (a set's first part), one of the reasons below
 inline constexpr const char* kCabinetCannotOpen = "it could not be opened";
 inline constexpr const char* kCabinetNotACabinet = "it is not a cabinet file";
-inline constexpr const char* kCabinetDamaged = "it is damaged or cut short; the entries before the damage were searched";
+inline constexpr const char* kCabinetDamaged = "its header is damaged or cut short; nothing in this cabinet could be searched";
+inline constexpr const char* kCabinetNothingSearched = "nothing in this cabinet could be searched";
+inline constexpr const char* kCabinetSomeNotSearched = "%u of its %u BGL entries could not be searched; the others were";
+inline constexpr const char* kCabinetAllListedSearched = "every BGL entry that could be found in it was searched";
+// Below a cabinet's line: what of it is missing, then each entry that could
+// not be searched, with why.
+inline constexpr const char* kCabinetNextPartMissing = "    the next part of this set, %s, is not there\n";
+inline constexpr const char* kCabinetPreviousPartMissing = "    the part before it in this set, %s, is not there\n";
+inline constexpr const char* kCabinetListCutShort =
+    "    its list of entries is cut short: any entries after the last one listed are unknown\n";
+inline constexpr const char* kCabinetEntryNotRead = "    %s: %s\n";  // entry, one of the reasons below
+inline constexpr const char* kCabinetEntriesNotShown = "    and %u more BGL entries that could not be searched\n";
+inline constexpr const char* kEntryTooLarge = "it claims more than 64 MiB, more than any scenery file can have";
+inline constexpr const char* kEntryNoSuchFolder = "it names a folder that the cabinet does not have";
+inline constexpr const char* kEntryUnknownCompression = "its folder is compressed in a way no cabinet uses";
+inline constexpr const char* kEntryBeyondFolder = "it claims more bytes than its folder holds";
+inline constexpr const char* kEntryCutShort = "the cabinet is cut short inside its data";
+inline constexpr const char* kEntryFailedChecksum = "a block of its data fails its checksum";
+inline constexpr const char* kEntryInMissingPart = "it continues in the next part of the set, which is not there";
+inline constexpr const char* kEntryFromMissingPart = "it begins in the part before, which is not there";
+inline constexpr const char* kEntryUndecodable = "its data could not be decoded: it is damaged";
+inline constexpr const char* kEntryNoMemory =
+    "there was not enough memory to decode it (not the cabinet's fault: try again with fewer programs open)";
 // With --restore, after the paragraphs of the originals.
 inline constexpr const char* kRestoreHeading = "\nRestoring the bad stock files from their verified originals:\n";
 inline constexpr const char* kRestoreNothing = "  No bad stock file has a verified original: nothing was changed.\n";
