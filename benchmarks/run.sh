@@ -19,8 +19,9 @@
 #      files with a reference value, CloseHandle; nothing computed).
 #   the search for originals over that installation as a folder, and over a
 #   cabinet of its 200 MiB of stock files (stored and MSZIP), against reading
-#   the same bytes.
-# Times are the best of several runs. Needs about 1.9 GB in $TMPDIR and gcab.
+#   the same bytes and (MSZIP) against cabextract -t of the same cabinet; and
+#   300 and 1,000 entries claiming the same 64 MiB folder against one entry.
+# Times are the best of several runs. Needs about 1.9 GB in $TMPDIR, gcab and cabextract.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/bench
@@ -98,7 +99,20 @@ for compression in stored mszip; do
   read -r t r < <(bestOf originals "$cabinet")
   printf '%-24s %8.3f s   (%d MiB cabinet)\n' "read the cabinet ($compression)" "$read_time" "$(( $(stat -c %s "$cabinet") >> 20 ))"
   printf '%-24s %8.3f s   peak %6d KiB   %5.2f x reading\n' "--originals, $compression" "$t" "$r" "$(echo "$t / $read_time" | bc -l)"
+  if [ "$compression" = mszip ]; then
+    cabextract_time=$(best cabextract -q -t "$cabinet")
+    printf '%-24s %8.3f s   %5.2f x --originals\n' "cabextract -t" "$cabextract_time" "$(echo "$cabextract_time / $t" | bc -l)"
+  fi
   rm -rf "$work/cab-$compression"
+done
+
+echo "== entries overlapping in one folder: 300 (and 1,000) entries claiming the same 64 MiB MSZIP folder, against one entry"
+for entries in 1 300 1000; do
+  "$build"/benchmarks/scan_bench overlap "$work/overlap-$entries.cab" "$entries"
+  read -r t r < <(bestOf originals "$work/overlap-$entries.cab")
+  [ "$entries" = 1 ] && once=$t
+  printf '%-24s %8.3f s   peak %6d KiB   %5.2f x one entry\n' "$entries entries" "$t" "$r" "$(echo "$t / $once" | bc -l)"
+  rm -f "$work/overlap-$entries.cab"
 done
 
 echo "== peak memory against file size (scan with the selected kernel)"

@@ -9,6 +9,9 @@
 //   scan_bench originals <place>                 looks in vain for the original of one bad stock
 //                                                file in <place>: every candidate is read
 //   scan_bench readall <place>                   reads every byte of the same candidates
+//   scan_bench overlap <cabinet> <entries>       an MSZIP cabinet (made by gcab) of one 64 MiB
+//                                                folder, its file list made of that many entries
+//                                                all claiming the whole folder
 // floor, scan, config, originals and readall print their seconds and the process's peak resident KiB.
 
 #include <sys/resource.h>
@@ -34,6 +37,8 @@
 #include "platform/platform.h"
 #include "report/text_out.h"
 #include "support/bgl_builder.h"
+#include "support/cabinet_builder.h"
+#include "support/cabinet_layout.h"
 #include "support/install_builder.h"
 #include "support/temp_dir.h"
 
@@ -200,6 +205,22 @@ int originalsSearch(const std::string& place) {
   return findings.size() == 1 && !findings[0].original ? 0 : 1;
 }
 
+int overlap(const std::string& path, unsigned entries) {
+  const std::filesystem::path cabinet = std::filesystem::absolute(path);
+  constexpr std::uint32_t kFolderBytes = 64U << 20;
+  std::mt19937 random(7);
+  Bytes bytes(kFolderBytes);
+  for (std::uint8_t& byte : bytes) byte = static_cast<std::uint8_t>('a' + random() % 16);  // compresses about 2:1
+  makeCabinet(cabinet, {{"one.bgl", bytes}}, Compression::Mszip);
+  const std::string made = readText(cabinet);
+  LaidCabinet laid = readLaidCabinet(Bytes(made.begin(), made.end()));
+  laid.files.clear();
+  const std::string name(checks::StockChecksums[1].name);
+  for (unsigned i = 0; i < entries; ++i) laid.files.push_back({"e" + std::to_string(i) + "\\" + name, kFolderBytes, 0, 0});
+  writeBytes(cabinet, cabinetBytes(laid));
+  return 0;
+}
+
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "make" && argc == 4) return make(argv[2], std::strtoul(argv[3], nullptr, 10));
@@ -210,9 +231,10 @@ int main(int argc, char** argv) {
   if (command == "shared" && argc == 4) return shared(std::strtoul(argv[2], nullptr, 10), argv[3]);
   if (command == "originals" && argc == 3) return originalsSearch(argv[2]);
   if (command == "readall" && argc == 3) return readAll(argv[2]);
+  if (command == "overlap" && argc == 4) return overlap(argv[2], static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)));
   std::fprintf(stderr,
                "usage: scan_bench make <folder> <bytes> | floor <host> | scan <host> <kernel> | "
                "makecfg <file> <bytes> | config <file> | shared <bytes> remembering|literal | "
-               "originals <place> | readall <place>\n");
+               "originals <place> | readall <place> | overlap <cabinet> <entries>\n");
   return 2;
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -20,6 +21,7 @@
 #include "support/cabinet_builder.h"
 #include "support/cabinet_layout.h"
 #include "support/crc_forge.h"
+#include "support/lzx_builder.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -191,6 +193,53 @@ TEST(CabinetReader, ASetIsReadWholeFromAnyOfItsParts) {
       EXPECT_EQ(alone.entries, (Entries{stored[0]})) << folder;
       EXPECT_EQ(alone.notRead, (NotRead{{"across.bgl", EntryProblem::InMissingPart}}));
       EXPECT_EQ(alone.result.missingNextPart, "DATA2.CAB");
+    }
+  }
+}
+
+// Bytes as programs hold them: call instructions (E8 and a relative target,
+// which LZX translates), runs of one byte, and bytes of every value.
+Bytes codeLike(std::size_t size) {
+  Bytes bytes;
+  for (std::uint32_t i = 0; bytes.size() < size; ++i) {
+    const auto target = static_cast<std::uint32_t>(static_cast<std::int32_t>(i * 37 % 9000) - 4500);
+    bytes.insert(bytes.end(), {0xE8, static_cast<std::uint8_t>(target), static_cast<std::uint8_t>(target >> 8),
+                               static_cast<std::uint8_t>(target >> 16), static_cast<std::uint8_t>(target >> 24)});
+    bytes.insert(bytes.end(), i % 7 == 0 ? 30 : 3, static_cast<std::uint8_t>(i % 3 == 0 ? 0 : 0x90));
+    for (std::uint32_t j = 0; j < 40; ++j) bytes.push_back(static_cast<std::uint8_t>((i * 131 + j * 17) ^ (j << 3)));
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+// LZX folders of the test encoder, in every window from 2^15 to 2^21, with
+// and without the E8 translation, in verbatim and uncompressed blocks and
+// both mixed: an independent decoder (cabextract) accepts each, and the
+// entries come out as it makes them, one across a frame boundary.
+TEST(CabinetReader, LzxFoldersComeOutAsAnIndependentDecoderMakesThem) {
+  testsupport::TempDir dir;
+  using testsupport::LzxBlock;
+  const Bytes data = codeLike(150000);  // five frames, the last short
+  const std::vector<std::vector<LzxBlock>> plans = {
+      {}, {LzxBlock::Uncompressed}, {LzxBlock::Verbatim, LzxBlock::Uncompressed, LzxBlock::Verbatim, LzxBlock::Verbatim}};
+  for (int window = 15; window <= 21; ++window) {
+    for (std::size_t plan = 0; plan < plans.size(); ++plan) {
+      const bool e8 = (window + static_cast<int>(plan)) % 2 == 0 || plan == 2;
+      LaidCabinet laid;
+      laid.folders = {testsupport::lzxFolder(data, {window, e8, 12000000, plans[plan]})};
+      laid.files = {{"across.bgl", 10000, 30000, 0}, {"start.bgl", 100, 0, 0}, {"end.bgl", 20000, 130000, 0}};
+      const std::string name = "lzx-" + std::to_string(window) + "-" + std::to_string(plan) + ".cab";
+      testsupport::writeBytes(dir.path() / name, testsupport::cabinetBytes(laid));
+      const std::string test = "cd '" + dir.path().string() + "' && cabextract -q -t '" + name + "' >/dev/null 2>&1";
+      EXPECT_EQ(std::system(test.c_str()), 0) << name;
+      const Reading reading = readCabinet(dir.path() / name);
+      const auto slice = [&](std::size_t from, std::size_t size) {
+        return Bytes(data.begin() + static_cast<std::ptrdiff_t>(from), data.begin() + static_cast<std::ptrdiff_t>(from + size));
+      };
+      EXPECT_EQ(reading.entries, (Entries{{"across.bgl", slice(30000, 10000)}, {"start.bgl", slice(0, 100)},
+                                          {"end.bgl", slice(130000, 20000)}}))
+          << name;
+      EXPECT_TRUE(reading.notRead.empty()) << name;
     }
   }
 }

@@ -84,8 +84,9 @@ std::string shownName(const std::string& name) {
 std::string summaryOf(const cabinets::CabinetReading& reading) {
   if (reading.problem) return problemText(*reading.problem);
   const std::size_t notRead = reading.notRead.size();
+  // Nothing listed before a cut list is nothing searched too.
+  if (notRead == reading.bglEntries && (notRead > 0 || reading.listCutShort)) return kCabinetNothingSearched;
   if (notRead == 0) return kCabinetAllListedSearched;
-  if (notRead == reading.bglEntries) return kCabinetNothingSearched;
   return formatText(kCabinetSomeNotSearched, static_cast<unsigned>(notRead), static_cast<unsigned>(reading.bglEntries));
 }
 
