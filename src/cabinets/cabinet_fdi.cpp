@@ -8,11 +8,14 @@
 #include <fcntl.h>
 #include <fdi.h>
 
-#include <cinttypes>
-#include <cstdio>
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "cabinets/presented_cabinet.h"
 
@@ -47,9 +50,10 @@ OpenFile* keep(OpenFile&& opened) {
 }
 
 std::string nameOf(const Presenting& presenting) {
-  char name[32];
-  std::snprintf(name, sizeof name, "%" PRIxPTR, reinterpret_cast<std::uintptr_t>(&presenting));
-  return name;
+  std::array<char, 2 * sizeof(std::uintptr_t)> digits{};
+  const auto address = reinterpret_cast<std::uintptr_t>(&presenting);
+  char* end = std::to_chars(digits.data(), digits.data() + digits.size(), address, 16).ptr;
+  return std::string(digits.data(), static_cast<std::size_t>(end - digits.data()));
 }
 
 void* DIAMONDAPI allocate(ULONG cb) { return std::malloc(cb); }
@@ -59,9 +63,10 @@ void DIAMONDAPI release(void* pv) { std::free(pv); }
 // gave it. (Its interface passes the name as char*.)
 INT_PTR DIAMONDAPI openFile(char* pszFile, int oflag, int /*pmode*/) {  // NOLINT(readability-non-const-parameter)
   if (pszFile == nullptr || (oflag & (_O_WRONLY | _O_RDWR)) != 0) return -1;
-  char* end = nullptr;
-  const std::uintptr_t address = std::strtoull(pszFile, &end, 16);
-  if (end == pszFile || *end != '\0' || address == 0) return -1;
+  const std::string_view name(pszFile);
+  std::uintptr_t address = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), address, 16);
+  if (error != std::errc() || end != name.data() + name.size() || address == 0) return -1;
   const auto* presenting = reinterpret_cast<const Presenting*>(address);  // NOLINT(performance-no-int-to-ptr)
   return asHandle(keep(OpenFile{PresentedFile(*presenting->cabinet), nullptr}));
 }

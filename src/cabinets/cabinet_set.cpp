@@ -31,9 +31,9 @@ std::optional<std::string> partBeside(const std::string& cabinet, const std::str
   const platform::FolderContents contents = platform::listFolder(folder.empty() ? "./" : folder);
   const auto exact = std::find(contents.files.begin(), contents.files.end(), name);
   if (exact != contents.files.end()) return folder + *exact;
-  for (const std::string& file : contents.files) {
-    if (sameAsciiName(file, name)) return folder + file;
-  }
+  const auto anyCase = std::find_if(contents.files.begin(), contents.files.end(),
+                                    [&](const std::string& file) { return sameAsciiName(file, name); });
+  if (anyCase != contents.files.end()) return folder + *anyCase;
   return std::nullopt;
 }
 

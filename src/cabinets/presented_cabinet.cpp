@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace cabinets {
 
@@ -58,8 +59,10 @@ PresentedCabinet::PresentedCabinet(const CabinetSet& set, std::uint16_t compress
                                    const std::vector<JoinedBlock>& blocks, std::uint32_t stretchStart,
                                    std::uint32_t stretchSize)
     : set_(set) {
-  std::uint64_t total = kDirectorySize;
-  for (const JoinedBlock& block : blocks) total += kBlockHeaderSize + block.compressedSize;
+  const std::uint64_t total =
+      std::accumulate(blocks.begin(), blocks.end(), std::uint64_t{kDirectorySize}, [](std::uint64_t sum, const JoinedBlock& block) {
+        return sum + kBlockHeaderSize + block.compressedSize;
+      });
   addMade(directory(total, compression, blocks.size(), stretchStart, stretchSize));
   for (const JoinedBlock& block : blocks) {
     addMade(blockHeader(block));

@@ -1,5 +1,7 @@
 #include "report/originals.h"
 
+#include <algorithm>
+
 #include "checks/stock_tables.h"
 #include "report/texts.h"
 
@@ -75,9 +77,8 @@ const char* problemText(cabinets::EntryProblem problem) {
 // shown as '?', so that none reaches the console as a command.
 std::string shownName(const std::string& name) {
   std::string shown = name;
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
+  std::replace_if(
+      shown.begin(), shown.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
   return shown;
 }
 
