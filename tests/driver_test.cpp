@@ -73,7 +73,9 @@ TEST(HostFolder, RegistryPathIsTrimmedBeforeItsExistenceTest) {
 
 // A recorded path is an installation only with its scenery configuration: a
 // folder left behind by an old install is passed over for the fallbacks (the
-// default path stands in only for a missing record).
+// default path stands in only for a missing record); with none of them
+// found, the recorded folder that is there is the one whose Scenery.cfg the
+// error then names.
 TEST(HostFolder, RegistryPathIsTakenOnlyWhenItHoldsASceneryConfiguration) {
   FakeSystem installed("E:\\Games", {"E:\\Games", "E:\\Games\\Scenery.cfg", kDefault});
   EXPECT_EQ(installed.locate(), "E:\\Games");
@@ -81,7 +83,7 @@ TEST(HostFolder, RegistryPathIsTakenOnlyWhenItHoldsASceneryConfiguration) {
                                       "D:\\FS2002\\Tools\\..\\SCENEDB"});
   EXPECT_EQ(leftover.locate(), "D:\\FS2002\\Tools\\..");
   FakeSystem nothingElse("E:\\Games", {"E:\\Games"});
-  EXPECT_EQ(nothingElse.locate(), "");
+  EXPECT_EQ(nothingElse.locate(), "E:\\Games");
 }
 
 TEST(HostFolder, TwoBackslashesAreTestedAsOne) {
@@ -96,7 +98,7 @@ TEST(HostFolder, MissingRegistryPathFallsToTheDefaultPath) {
   FakeSystem emptyValue("", installed);
   EXPECT_EQ(emptyValue.locate(), kDefault);
   FakeSystem empty(std::nullopt, {kDefault});
-  EXPECT_EQ(empty.locate(), "");
+  EXPECT_EQ(empty.locate(), kDefault);  // there without its Scenery.cfg
 }
 
 TEST(HostFolder, RegistryPathThatDoesNotExistGoesStraightToTheParentFolder) {
@@ -131,7 +133,7 @@ TEST(HostFolder, CurrentFolderTooLongForTheMarkerMeansNoHostFolder) {
   const std::string tooLong = "D:\\" + std::string(249, 'g');  // the own folder's marker path is 260 long
   FakeSystem overLimit(std::nullopt, {tooLong + "\\..\\SCENEDB", tooLong + "\\SCENEDB"}, tooLong);
   EXPECT_EQ(overLimit.locate(), "");
-  EXPECT_EQ(overLimit.asked, (std::vector<std::string>{kDefault}));
+  EXPECT_EQ(overLimit.asked, (std::vector<std::string>{kDefault, kDefault}));
 }
 
 TEST(HostFolder, UnreadableCurrentFolderIsAnEmptyText) {
@@ -271,16 +273,12 @@ namespace command_line {
 using driver::CommandLine;
 using Form = CommandLine::Form;
 
-bool existsOnlyDropped(const std::string& path) { return path.rfind("dropped", 0) == 0; }
-
-CommandLine read(const std::vector<std::string>& arguments) {
-  return driver::readCommandLine(arguments, existsOnlyDropped);
-}
+CommandLine read(const std::vector<std::string>& arguments) { return driver::readCommandLine(arguments); }
 
 // With --originals or --restore every word that is no option is a place to
 // search, an existing file included: the scan runs, never the file form.
 TEST(CommandLineForms, OriginalsMakesEveryArgumentThatIsNoOptionAPlace) {
-  const CommandLine search = read({"D:\\", "--originals", "dropped.bgl", "-q", "--explain"});
+  const CommandLine search = read({"D:\\", "--originals", "dropped.bgl", "--explain"});
   EXPECT_EQ(search.form, Form::Scan);
   EXPECT_TRUE(search.originals && search.explain);
   EXPECT_EQ(search.places, (std::vector<std::string>{"D:\\", "dropped.bgl"}));
@@ -298,29 +296,36 @@ TEST(CommandLineForms, OriginalsMakesEveryArgumentThatIsNoOptionAPlace) {
   EXPECT_EQ(read({"--undo", "--version"}).form, Form::Version);
 }
 
-TEST(CommandLineForms, OneExistingFileMakesEveryArgumentThatIsNoOptionAFile) {
-  const CommandLine files = read({"missing.bgl", "--explain", "dropped.bgl", "-", "-q", "other"});
+// Any word that is no option makes the file form, whether it names a file,
+// a folder or nothing: the run then tells which.
+TEST(CommandLineForms, AnyWordThatIsNoOptionMakesTheFileForm) {
+  const CommandLine files = read({"missing.bgl", "--explain", "dropped.bgl", "-", "other"});
   EXPECT_EQ(files.form, Form::Files);
   EXPECT_EQ(files.files, (std::vector<std::string>{"missing.bgl", "dropped.bgl", "-", "other"}));
+  const CommandLine scan = read({"--explain"});
+  EXPECT_EQ(scan.form, Form::Scan);
+  EXPECT_TRUE(scan.explain && scan.files.empty());
+  EXPECT_FALSE(read({}).explain);
 }
 
-TEST(CommandLineForms, WithoutAnExistingFileOnlyExplainCounts) {
-  for (const auto& arguments : std::vector<std::vector<std::string>>{{}, {"missing.bgl"}, {"-x", "--Explain"}}) {
-    const CommandLine scan = read(arguments);
-    EXPECT_EQ(scan.form, Form::Scan);
-    EXPECT_FALSE(scan.explain);
-    EXPECT_TRUE(scan.files.empty());
+// An option Trawlex does not know is refused, never read as a word: a
+// mistyped --restore must not run a scan.
+TEST(CommandLineForms, UnknownOptionsAreRefusedAndTheUsualHelpNamesAnswer) {
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"--restor"}, {"-x", "--Explain"}, {"dropped.bgl", "--originals", "-q"}, {"--undo", "--help=x"}}) {
+    const CommandLine refused = read(arguments);
+    EXPECT_EQ(refused.form, Form::UnknownOption);
+    EXPECT_TRUE(refused.unknownOption == arguments[0] || refused.unknownOption.starts_with("-")) << arguments[0];
   }
-  const CommandLine explained = read({"missing.bgl", "--explain"});
-  EXPECT_EQ(explained.form, Form::Scan);
-  EXPECT_TRUE(explained.explain);
-  EXPECT_TRUE(explained.files.empty());
+  EXPECT_EQ(read({"--restor", "-y"}).unknownOption, "--restor");
+  EXPECT_EQ(read({"-x", "--Explain"}).unknownOption, "-x");
+  for (const char* help : {"--help", "-h", "-?", "/?"}) EXPECT_EQ(read({"--bogus", help}).form, Form::Help) << help;
 }
 
 TEST(CommandLineForms, HelpOrVersionWinsWhicheverComesFirst) {
   EXPECT_EQ(read({"dropped.bgl", "--version", "--help"}).form, Form::Version);
   EXPECT_EQ(read({"--explain", "--help", "--version"}).form, Form::Help);
-  EXPECT_EQ(read({"--help=x", "-help", "/?"}).form, Form::Scan);
+  EXPECT_EQ(read({"-help", "/?"}).form, Form::Help);
 }
 
 }  // namespace command_line

@@ -50,18 +50,22 @@ class EndToEnd : public ::testing::Test {
   std::string host() const { return fs::canonical(install.tools()).string() + native("/.."); }
   std::string tools() const { return fs::canonical(install.tools()).string(); }
   // Console output of a run that found the host folder.
-  static std::string console(const std::string& counts, const char* verdict) {
+  static std::string console(const std::string& counts, const std::string& verdict) {
     return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + verdict + ex::kPrompt;
   }
   // The console of a run whose Scenery.cfg cannot be read: nothing scanned.
   std::string configError() const {
-    return std::string(ex::kBanner) + ex::kLocated + ex::kCantReadConfig + host() + native("/Scenery.cfg") + "\r\n" +
-           ex::kPrompt;
+    return std::string(ex::kBanner) + ex::kLocated + configErrorLines() + ex::kPrompt;
+  }
+  std::string configErrorLines() const {
+    return ex::kCantReadConfig + host() + native("/Scenery.cfg") + "\r\n" + ex::kCantReadConfigAdvice;
   }
   // The console of a scan that could open no file: no verdict.
   std::string nothingChecked(const std::string& counts = "") const {
-    return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + ex::kNothingChecked + host() +
-           native("/Scenery.cfg") + "\r\n" + ex::kPrompt;
+    return std::string(ex::kBanner) + ex::kLocated + counts + ex::kCompleted + nothingCheckedLines() + ex::kPrompt;
+  }
+  std::string nothingCheckedLines() const {
+    return ex::kNothingChecked + host() + native("/Scenery.cfg") + "\r\n" + ex::kNothingCheckedAdvice;
   }
   // The console's verdict when bad files were found but the listing could
   // not be created at `listingPath`: the listing's text is shown instead.

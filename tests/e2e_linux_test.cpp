@@ -54,12 +54,14 @@ TEST_F(PrefixRun, RegistryAndAbsoluteLocalValuesLeadThroughTheDriveLetters) {
       .file("Scenery/World/scenery/world.bgl", faultyFacilityFile())
       .file("Addon Scenery/XYZ/scenery/xyz.bgl", faultyFacilityFile());
   const ProgramRun result = run();
-  EXPECT_EQ(result.exitStatus, 1);
+  // Drive D: is not mapped: its area is named as not checked, and the run fails.
+  EXPECT_EQ(result.exitStatus, 2);
   const std::string host = driveC() + "/FS2002";
   // The folder part in its spelling on disk, the file name lower-cased.
   EXPECT_EQ(listingIn(install.tools()),
             badListing({host + "/Addon Scenery/XYZ/scenery/xyz.bgl", outside.string() + "/scenery/z.bgl",
-                        host + "/Addon Scenery/XYZ/scenery/xyz.bgl", host + "/Scenery/World/scenery/world.bgl"}));
+                        host + "/Addon Scenery/XYZ/scenery/xyz.bgl", host + "/Scenery/World/scenery/world.bgl"}) +
+                ex::kUnreadExplanation + "D:\\No Drive D\\Here\\  (the folder does not exist)\r\n");
 }
 
 TEST_F(PrefixRun, ProgramOutsideThePrefixFindsItThroughWinePrefixOrHome) {
@@ -138,7 +140,7 @@ TEST_F(EndToEnd, ListingThatIsAPipeOrADeviceIsNotWritten) {
     }
     if (kind == 1) fs::create_symlink("/dev/null", listingPath);
     const ProgramRun result = run();
-    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted +
+    EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 1  Facility Files: 1" + ex::kCompleted +
                                  listingShownHere(tools() + "/FileList.txt", std::string(ex::kHeading) +
                                                                                  ex::kFormatExplanation +
                                                                                  record(host() + "/A/scenery/bad.bgl", false) +
@@ -162,7 +164,7 @@ TEST_F(EndToEnd, ListingCutShortByAFullDiskIsNotReportedAsWritten) {
                                        isolatedEnvironment());
   std::string records;
   for (int i : {9, 8, 7, 6, 5, 4, 3, 2, 11, 10, 1, 0}) records += record(host() + "/A/scenery/bad" + std::to_string(i) + ".bgl", false);
-  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 10  Facility Files: 10" +
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 10  Facility Files: 10\rAll Files: 12  Facility Files: 12" +
                                ex::kCompleted +
                                listingShownHere(tools() + "/FileList.txt", std::string(ex::kHeading) +
                                                                                ex::kFormatExplanation + records + "\r\n") +
@@ -211,18 +213,21 @@ TEST_F(EndToEnd, FilesAndFoldersThatCannotBeReadAreNamedAndFailTheRun) {
   const std::string locked = host() + "/World/scenery/Locked.bgl";
   const std::string addon = host() + "/Addon/scenery/";
   const std::string eurnwafd = host() + "/World/scenery/eurnwafd.bgl";
-  const std::string warning = std::string(ex::kUnreadWarning) + "2" + ex::kUnreadWarningEnd;
+  const std::string missing = host() + "/Missing/";
+  const std::string warning = std::string(ex::kUnreadWarning) + "3" + ex::kUnreadWarningEnd;
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(eurnwafd, true) + "\r\n" +
-                           ex::kUnreadExplanation + locked + "\r\n" + addon + "\r\n");
+                           ex::kUnreadExplanation + locked + "\r\n" + addon + "\r\n" + missing +
+                           "  (the folder does not exist)\r\n" + ex::kCureHint);
   EXPECT_EQ(result.exitStatus, 2);
   const std::string explanation =
       std::string(ex::kAreasHeading) + "  Area.001  " + host() + "/World/scenery/  2 .bgl file(s), 2 facility file(s)\r\n" +
       "  Area.002  " + addon + "  0 .bgl file(s), 0 facility file(s)\r\n" + "  Area.003  " + host() +
       "/Missing/scenery/  folder does not exist\r\n" + "\r\nNot checked, because they could not be read:\r\n" +
-      "  " + locked + "  access denied\r\n" + "  " + addon + "  access denied\r\n" + ex::kBadFilesHeading +
+      "  " + locked + "  access denied\r\n" + "  " + addon + "  access denied\r\n" + "  " + missing +
+      "  the folder does not exist\r\n" + ex::kBadFilesHeading +
       record(eurnwafd, true);
-  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictBad + warning +
-                               explanation +
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 2  Facility Files: 2" + ex::kCompleted +
+                               ex::kVerdictBad + warning + ex::kCureHint + explanation +
                                "  Format error: entry count not as announced, 3 entries counted, 4 announced (file "
                                "offset 0x000000FC)\r\n" +
                                ex::kPrompt);

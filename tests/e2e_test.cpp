@@ -18,7 +18,7 @@ TEST_F(EndToEnd, NoHostFolder) {
     const ProgramRun result = run(input);
     EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kNoHostFolder + ex::kPrompt);
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_EQ(listing(), "older listing");
+    EXPECT_EQ(listing(), ex::kListingNoScan + std::string(ex::kNoHostFolder));
   }
   // An undo puts files back only into an installation it finds.
   const ProgramRun undone = runWithArguments({"--undo"});
@@ -32,36 +32,51 @@ TEST_F(EndToEnd, CleanRunWritesTheTwoTextListing) {
       .file("Scenery/World/scenery/texture.bgl", plainBglFile(500))
       .file("Scenery/World/scenery/short.bgl", plainBglFile(10));
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictClean));
+  EXPECT_EQ(result.output, console("\rAll Files: 3  Facility Files: 1", ex::kVerdictClean));
   EXPECT_EQ(result.exitStatus, 0);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
 }
 
-// A scan that checked nothing gives no clean verdict, and leaves the listing
-// of an earlier run as it stands.
-TEST_F(EndToEnd, UnreadableConfigurationOrNothingCheckedIsAnErrorAndTouchesNoListing) {
+// A scan that could not be done, for want of a readable Scenery.cfg or of
+// any file to check, gives no verdict: the console says what to do, and the
+// listing says so too, so that an earlier one never looks current.
+TEST_F(EndToEnd, UnreadableConfigurationOrNothingCheckedIsAnErrorAndReplacesTheListing) {
   writeText(install.tools() / "FileList.txt", "older listing");
   install.file("Scenery/World/scenery/bad.bgl", faultyFacilityFile());
   ProgramRun result = run();
   EXPECT_EQ(result.output, configError());
   EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(listing(), ex::kListingNoScan + configErrorLines());
 
   writeText(install.host() / "Scenery.cfg", "");
   result = run();
   EXPECT_EQ(result.output, nothingChecked());
   EXPECT_EQ(result.exitStatus, 2);
-
-  install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Not There"}});
-  fs::remove(install.host() / "Scenery/World/scenery/bad.bgl");
-  result = run();
-  EXPECT_EQ(result.output, nothingChecked());
-  EXPECT_EQ(result.exitStatus, 2);
-  EXPECT_EQ(listing(), "older listing");
+  EXPECT_EQ(listing(), ex::kListingNoScan + nothingCheckedLines());
 
   // The same installation with one file to check gives a verdict again.
+  install.config({{areaSection(1), "Scenery\\World"}});
+  fs::remove(install.host() / "Scenery/World/scenery/bad.bgl");
   install.file("Scenery/World/scenery/texture.bgl", plainBglFile(200));
   EXPECT_EQ(run().exitStatus, 0);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors);
+}
+
+// An area whose folder is not there is named among what was not checked,
+// and the run fails: no all-clear with an area unread. An area folder that
+// holds no scenery folder (textures only) is sound.
+TEST_F(EndToEnd, AnAreaWhoseFolderIsMissingIsNotCheckedAndFailsTheRun) {
+  install.config({{areaSection(1), "Scenery\\World"}, {areaSection(2), "Not There"}, {areaSection(3), "Textures"}})
+      .file("Scenery/World/scenery/texture.bgl", plainBglFile(200))
+      .file("Textures/texture/sky.bmp", Bytes{1});
+  const ProgramRun result = run();
+  const std::string missing = host() + native("/Not There/");
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors + ex::kUnreadExplanation + missing +
+                           "  (the folder does not exist)\r\n");
+  EXPECT_EQ(result.output, console("\rAll Files: 1  Facility Files: 0", std::string(ex::kVerdictClean) +
+                                                                            ex::kUnreadWarning + "1" +
+                                                                            ex::kUnreadWarningEnd));
 }
 
 // The program put into the installation's own folder, beside SCENEDB.
@@ -83,11 +98,11 @@ TEST_F(EndToEnd, OnlyFormatErrors) {
       .file("Scenery/World/scenery/eurnwafd.bgl", faultyFacilityFile())
       .file("Scenery/World/scenery/good.bgl", soundFacilityFile());
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  EXPECT_EQ(result.output, console("\rAll Files: 3  Facility Files: 3", ex::kVerdictBadStock));
   EXPECT_EQ(result.exitStatus, 1);
   const std::string folder = host() + native("/Scenery/World/scenery/");
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "eurnwafd.bgl", true) +
-                           record(folder + "addon1.bgl", false) + "\r\n");
+                           record(folder + "addon1.bgl", false) + "\r\n" + ex::kCureHint);
 }
 
 TEST_F(EndToEnd, OnlyChecksumErrorsAndAStockFileWithItsExactChecksum) {
@@ -97,10 +112,10 @@ TEST_F(EndToEnd, OnlyChecksumErrorsAndAStockFileWithItsExactChecksum) {
       .file("Scenery/World/scenery/geopol07.bgl", altered)
       .file("Scenery/World/scenery/bv42301.bgl", withCrc32(soundFacilityFile(), 0xAF77A480));
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  EXPECT_EQ(result.output, console("\rAll Files: 2  Facility Files: 2", ex::kVerdictBadStock));
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kNoFormatErrors + ex::kChecksumExplanation +
-                           record(host() + native("/Scenery/World/scenery/geopol07.bgl"), true));
+                           record(host() + native("/Scenery/World/scenery/geopol07.bgl"), true) + ex::kCureHint);
 }
 
 TEST_F(EndToEnd, FileInBothListsAndAStockNameFailingTheHeaderTest) {
@@ -113,13 +128,13 @@ TEST_F(EndToEnd, FileInBothListsAndAStockNameFailingTheHeaderTest) {
   install.file("Scenery/World/scenery/emptyaddon.bgl", Bytes{});
   const ProgramRun result = run();
   EXPECT_EQ(result.exitStatus, 1);
-  EXPECT_EQ(result.output, console("", ex::kVerdictBad));
+  EXPECT_EQ(result.output, console("\rAll Files: 4  Facility Files: 1", ex::kVerdictBadStock));
   // Every stock name belongs to a facility file: one that fails the header
   // test is a format error; an add-on file that does is simply no facility file.
   const std::string folder = host() + native("/Scenery/World/scenery/");
   const std::string way = record(folder + "way001.bgl", true);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(folder + "way004.bgl", true) + way +
-                           record(folder + "geopol07.bgl", true) + "\r\n" + ex::kChecksumExplanation + way);
+                           record(folder + "geopol07.bgl", true) + "\r\n" + ex::kChecksumExplanation + way + ex::kCureHint);
 }
 
 TEST_F(EndToEnd, RunningCountAtEveryTenthFileOfTheRun) {
@@ -133,7 +148,7 @@ TEST_F(EndToEnd, RunningCountAtEveryTenthFileOfTheRun) {
   // A: facility files are f100, f103, f106, f109 (4 in the first ten files);
   // B: g100, g102, ... g112 (files 13 to 25: g100..g107 are files 13 to 20).
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 4\rAll Files: 20  Facility Files: 8", ex::kVerdictClean));
+  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 4\rAll Files: 20  Facility Files: 8\rAll Files: 25  Facility Files: 11", ex::kVerdictClean));
 }
 
 TEST_F(EndToEnd, AreasAreReadByNumberFromOneTo399) {
@@ -157,7 +172,7 @@ TEST_F(EndToEnd, TwoAreasNamingOneFolderScanItTwice) {
   for (int i = 0; i < 5; ++i) install.file("Shared/scenery/p" + std::to_string(i) + ".bgl", plainBglFile(300));
   install.file("Shared/scenery/bad.bgl", faultyFacilityFile());
   const ProgramRun result = run();
-  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 2", ex::kVerdictBad));
+  EXPECT_EQ(result.output, console("\rAll Files: 10  Facility Files: 2\rAll Files: 12  Facility Files: 2", ex::kVerdictBad));
   const std::string bad = record(host() + native("/Shared/scenery/bad.bgl"), false);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + bad + bad + "\r\n");
 }
@@ -209,7 +224,7 @@ TEST_F(EndToEnd, BlockedListingIsReportedWithExitStatusTwo) {
   fs::create_directories(install.tools() / "FileList.txt");
   const ProgramRun result = run();
   const std::string listingPath = tools() + native("/FileList.txt");
-  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted +
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 1  Facility Files: 1" + ex::kCompleted +
                                listingShownHere(listingPath, std::string(ex::kHeading) + ex::kFormatExplanation +
                                                                  record(host() + native("/A/scenery/bad.bgl"), false) +
                                                                  "\r\n") +

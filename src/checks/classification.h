@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 #include <forward_list>
 #include <string>
 #include <variant>
@@ -38,6 +40,11 @@ struct BadFileLists {
   BadFileList checksumErrorList;
 
   bool anyBad() const { return !formatErrorList.empty() || !checksumErrorList.empty(); }
+  bool anyBadStock() const {
+    const auto stock = [](const BadFileRecord& record) { return record.isStock; };
+    return std::any_of(formatErrorList.begin(), formatErrorList.end(), stock) ||
+           std::any_of(checksumErrorList.begin(), checksumErrorList.end(), stock);
+  }
 };
 
 // Classifies the verdict of the file at `path` into the lists: an abnormal

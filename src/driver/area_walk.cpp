@@ -49,13 +49,36 @@ std::string unbuiltFolderText(const RunRequest& request, const std::string& loca
   return local + "\\" + kSceneryFolder + "\\";
 }
 
+// Names, among what was not checked, an area whose folder is not there (an
+// add-on removed, a drive not mapped): FS2002 reads nothing of it, and the
+// user should not take the verdict for the whole installation. An area
+// folder without a scenery folder (textures only) is sound.
+void noteMissingArea(const RunRequest& request, ScanResults& results, const std::optional<std::string>& folder,
+                     const std::string& local) {
+  const platform::FileFailure missing{platform::FileFailure::Kind::Missing, {}};
+  if (!folder) {
+    const bool unmapped = platform::folderText(request.paths, local).kind == platform::FolderText::Kind::Unreachable;
+    // Shown as Windows shows the folder it builds: with its final backslash.
+    if (unmapped) results.unread.push_back({local.substr(0, local.find_last_not_of('\\') + 1) + "\\", missing});
+    return;
+  }
+  const std::string areaFolder = folder->substr(0, folder->size() - std::string_view(kSceneryFolder).size() - 1);
+  if (!platform::pathExists(areaFolder.substr(0, areaFolder.size() - 1))) results.unread.push_back({areaFolder, missing});
+}
+
 // Scans the folder of one area that has a Local value and tells what it held.
 scan::AreaSummary scanArea(const RunRequest& request, FileChecker& checker, report::TextOut& console,
                            ScanResults& results, unsigned number, const std::string& local) {
   const auto folder = sceneryFolderPath(request.paths, request.hostFolder, local);
   scan::AreaSummary area{number, folder ? *folder : unbuiltFolderText(request, local), false, 0, 0};
-  if (!folder) return area;
+  const std::size_t unreadBefore = results.unread.size();
+  if (!folder) {
+    noteMissingArea(request, results, folder, local);
+    return area;
+  }
   const ScanCounters own = scanFolder(request.paths, checker, console, results, *folder);
+  // Only an area that gave nothing may be missing; asked then, a plain run of sound areas makes no extra system call.
+  if (own.allFiles == 0 && results.unread.size() == unreadBefore) noteMissingArea(request, results, folder, local);
   area.allFiles = own.allFiles;
   area.facilityFiles = own.facilityFiles;
   // Only the explanation asks, so a plain run makes no extra system call.
@@ -82,6 +105,10 @@ void scanSceneryAreas(const RunRequest& request, const std::vector<std::string>&
   for (unsigned area = kFirstArea; area <= kLastArea && area - kFirstArea < locals.size(); ++area) {
     const std::string& local = locals[area - kFirstArea];
     if (!local.empty()) results.areas.push_back(scanArea(request, checker, console, results, area, local));
+  }
+  // The running count shows every tenth file: the last one shown is the total.
+  if (results.counters.allFiles % 10 != 0) {
+    console.print(report::formatText(report::kRunningCount, results.counters.allFiles, results.counters.facilityFiles));
   }
   console.print(report::kAreaWalkEnd);
 }

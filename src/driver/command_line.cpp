@@ -15,6 +15,18 @@ constexpr const char* kUndoOption = "--undo";
 
 bool isOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
+// The help under the names that Windows and Linux users try first.
+bool asksForHelp(const std::string& argument) {
+  return argument == kHelpOption || argument == "-h" || argument == "-?" || argument == "/?";
+}
+
+bool isKnownOption(const std::string& argument) {
+  for (const char* option : {kHelpOption, kVersionOption, kExplainOption, kOriginalsOption, kRestoreOption, kUndoOption}) {
+    if (argument == option) return true;
+  }
+  return asksForHelp(argument);
+}
+
 CommandLine formOnly(CommandLine::Form form) {
   CommandLine command;
   command.form = form;
@@ -23,12 +35,18 @@ CommandLine formOnly(CommandLine::Form form) {
 
 }  // namespace
 
-CommandLine readCommandLine(const std::vector<std::string>& arguments,
-                            bool (*isExistingFile)(const std::string&)) {
+CommandLine readCommandLine(const std::vector<std::string>& arguments) {
   CommandLine command;
   for (const std::string& argument : arguments) {
-    if (argument == kHelpOption) return formOnly(CommandLine::Form::Help);
+    if (asksForHelp(argument)) return formOnly(CommandLine::Form::Help);
     if (argument == kVersionOption) return formOnly(CommandLine::Form::Version);
+  }
+  const auto unknown = std::find_if(arguments.begin(), arguments.end(),
+                                    [](const std::string& argument) { return isOption(argument) && !isKnownOption(argument); });
+  if (unknown != arguments.end()) {
+    command.form = CommandLine::Form::UnknownOption;
+    command.unknownOption = *unknown;
+    return command;
   }
   const auto has = [&arguments](const char* option) {
     return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
@@ -45,11 +63,10 @@ CommandLine readCommandLine(const std::vector<std::string>& arguments,
     command.explain = has(kExplainOption);
     return command;
   }
-  if (std::any_of(command.files.begin(), command.files.end(), isExistingFile)) {
+  if (!command.files.empty()) {
     command.form = CommandLine::Form::Files;
     return command;
   }
-  command.files.clear();
   command.explain = has(kExplainOption);
   return command;
 }

@@ -69,7 +69,12 @@ std::string locateHostFolder(const HostProbe& probe) {
   if (candidate.empty()) candidate = kDefaultHostFolder;
   // A path that leads to no folder of this system is a path that does not exist.
   if (auto folder = installedFolder(probe, candidate)) return std::move(*folder);
-  return folderWithMarker(probe);
+  std::string marked = folderWithMarker(probe);
+  if (!marked.empty()) return marked;
+  // The recorded or default folder is there, only its Scenery.cfg is not:
+  // that folder is the installation, and the error names the file it lacks.
+  const std::optional<std::string> folder = probe.folderOnDisk(candidate);
+  return folder && probe.pathExists(*folder) ? *folder : std::string();
 }
 
 }  // namespace driver

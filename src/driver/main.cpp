@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
   platform::SystemFileSystem files;
   driver::RunState state(console, files);
   const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
-  const driver::CommandLine command = driver::readCommandLine(arguments, platform::isExistingFile);
+  const driver::CommandLine command = driver::readCommandLine(arguments);
   const driver::RunOutcome outcome = driver::runProgram(state, command, platform::currentFolder());
   // Nothing is left to tell the user about a console that cannot be written.
   (void)std::fflush(stdout);

@@ -108,6 +108,13 @@ struct ScanPass {
   RunOutcome outcome;
 };
 
+// Tells why the scan could not be done, and what to do, on the console and
+// in the listing, which then stands for this run and not an earlier one.
+void noScan(RunState& state, const std::string& error) {
+  state.console.print(error);
+  report::writeNoScanListing(state.request.paths, listingPath(state.request), error);
+}
+
 // Scans the areas of the configuration and writes the listing. A scan that
 // opened no file at all checked nothing, so it gives no verdict; one that
 // could not read everything names what it missed, and fails.
@@ -115,17 +122,19 @@ ScanPass scanAndList(RunState& state, const std::string& configPath) {
   state.console.print(report::kHostFolderFound);
   const std::optional<std::vector<std::string>> locals = areaLocalValues(state.request.paths, configPath);
   if (!locals) {
-    state.console.print(report::formatText(report::kCantReadConfig, configPath.c_str()));
+    noScan(state, report::formatText(report::kCantReadConfig, configPath.c_str()) + report::kCantReadConfigAdvice);
     return {ScanEnd::ConfigUnread, RunOutcome::Failed};
   }
   scanSceneryAreas(state.request, *locals, state.checker, state.console, state.results);
   state.console.print(report::kScanCompleted);
   if (state.results.counters.allFiles == 0) {
-    state.console.print(report::formatText(report::kNothingChecked, configPath.c_str()));
+    noScan(state, report::formatText(report::kNothingChecked, configPath.c_str()) + report::kNothingCheckedAdvice);
     return {ScanEnd::NothingChecked, RunOutcome::Failed};
   }
-  const report::ListingOutcome listing = report::writeListing(
-      state.request.paths, listingPath(state.request), {state.results.lists, state.results.unread}, state.console);
+  const bool plainRun = !state.request.command.originals;
+  const report::ListingOutcome listing =
+      report::writeListing(state.request.paths, listingPath(state.request),
+                           {state.results.lists, state.results.unread, plainRun}, state.console);
   const RunOutcome outcome = !listing.created || !state.results.unread.empty() ? RunOutcome::Failed
                              : listing.anyBad                                 ? RunOutcome::BadFilesFound
                                                                               : RunOutcome::NoBadFiles;
@@ -165,7 +174,7 @@ RunOutcome scanAndReport(RunState& state) {
 RunOutcome runScan(RunState& state) {
   locateInstallation(state.request);
   if (state.request.hostFolder.empty()) {
-    state.console.print(report::kNoHostFolder);
+    noScan(state, std::string(report::kNoHostFolder) + report::kNoHostFolderAdvice);
     return RunOutcome::Failed;
   }
   return scanAndReport(state);
@@ -177,7 +186,7 @@ RunOutcome undoRestore(RunState& state) {
   locateInstallation(state.request);
   // The lists name their files relative to the installation: without one nothing can be put back.
   if (state.request.hostFolder.empty()) {
-    state.console.print(report::kNoHostFolder);
+    state.console.print(std::string(report::kNoHostFolder) + report::kNoHostFolderAdvice);
     return RunOutcome::Failed;
   }
   const restore::UndoReport undone =
@@ -214,6 +223,9 @@ RunOutcome runProgram(RunState& state, const CommandLine& command, const std::st
     case CommandLine::Form::Version:
       state.console.print(report::formatText(report::kVersionLine, report::kVersion));
       return RunOutcome::Answered;
+    case CommandLine::Form::UnknownOption:
+      state.console.print(report::formatText(report::kUnknownOption, command.unknownOption.c_str()));
+      return RunOutcome::Failed;
     case CommandLine::Form::Files:
       return framed(state.console, [&state] {
         return checkNamedFiles(state.checker, state.console, state.request.command.files);

@@ -97,6 +97,7 @@ struct FileFailure {
     InUse,         // another program holds it open without sharing
     DeviceName,    // its name is one Windows keeps for a device: never opened
     NameNotWindows,  // its name is one no Windows file can bear: never opened
+    Missing,         // not there at all: the folder a scenery area names, say
     Other,         // anything else: `message` says what
   };
   Kind kind = Kind::Other;

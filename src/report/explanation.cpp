@@ -50,6 +50,7 @@ const char* failureText(const platform::FileFailure& failure) {
     case platform::FileFailure::Kind::InUse: return kInUse;
     case platform::FileFailure::Kind::DeviceName: return kDeviceName;
     case platform::FileFailure::Kind::NameNotWindows: return kNameNotWindows;
+    case platform::FileFailure::Kind::Missing: return kFolderMissing;
     case platform::FileFailure::Kind::Other: break;
   }
   return failure.message.c_str();
@@ -132,18 +133,27 @@ void printExplanation(TextOut& console, const ScanAccount& scan) {
 void printNamedFile(TextOut& console, const std::string& path, const scan::NamedFileResult& result) {
   std::string paragraph = formatText(kNamedFilePath, path.c_str());
   const char* label = stockLabel(result.verdict.isStock);
-  if (!result.opened) {
+  if (result.missing) {
+    paragraph += kNamedFileMissing;
+  } else if (!result.opened) {
     paragraph += kNamedFileCannotOpen;
   } else if (result.verdict.stockWithoutHeader()) {
     paragraph += formatText(kNamedFileStockNotFacility, label) + kStockNameWithoutHeader;
   } else if (!result.verdict.facility) {
-    paragraph += formatText(kNamedFileNotFacility, label);
+    paragraph += kNamedFileNotFacility;
   } else {
     paragraph += formatText(kNamedFileFacility, label);
     if (result.verdict.checksum) paragraph += checksumText(*result.verdict.checksum);
     paragraph += result.verdict.section.sound() ? std::string(kSectionSound) : formatErrorText(result.verdict.section);
   }
+  if (result.opened && result.verdict.bad()) {
+    paragraph += result.verdict.isStock ? kNamedFileStockAdvice : kNamedFileAddOnAdvice;
+  }
   console.print(paragraph + kNamedFileEnd);
+}
+
+void printEmptyNamedFolder(TextOut& console, const std::string& path) {
+  console.print(formatText(kNamedFilePath, path.c_str()) + kNamedFolderEmpty + kNamedFileEnd);
 }
 
 }  // namespace report

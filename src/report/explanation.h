@@ -28,6 +28,8 @@ void printExplanation(TextOut& console, const ScanAccount& scan);
 
 // The paragraph of one file named on the command line.
 void printNamedFile(TextOut& console, const std::string& path, const scan::NamedFileResult& result);
+// The paragraph of a folder named on the command line that holds no BGL file.
+void printEmptyNamedFolder(TextOut& console, const std::string& path);
 
 // The line that tells why a section failed its validation.
 std::string formatErrorText(const checks::SectionVerdict& verdict);

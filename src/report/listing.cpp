@@ -10,6 +10,7 @@ namespace report {
 
 namespace {
 
+bool tellsTheCure(const ListingContent& content) { return content.tellTheCure && content.lists.anyBadStock(); }
 
 std::string recordLines(const checks::BadFileList& list) {
   std::string text;
@@ -32,8 +33,12 @@ std::string listingText(const ListingContent& content) {
   }
   if (!content.unread.empty()) {
     text += kUnreadExplanation;
-    for (const scan::UnreadRecord& record : content.unread) text += formatText(kUnreadRecord, record.path.c_str());
+    for (const scan::UnreadRecord& record : content.unread) {
+      const bool missing = record.failure.kind == platform::FileFailure::Kind::Missing;
+      text += formatText(missing ? kUnreadMissingRecord : kUnreadRecord, record.path.c_str());
+    }
   }
+  if (tellsTheCure(content)) text += kCureHint;
   return text;
 }
 
@@ -66,7 +71,13 @@ ListingOutcome writeListing(const platform::SystemPaths& paths, const std::strin
   if (!content.unread.empty()) {
     console.print(formatText(kUnreadWarning, static_cast<int>(content.unread.size())));
   }
+  // A listing shown here holds the paragraph already.
+  if (tellsTheCure(content) && !namesLost) console.print(kCureHint);
   return outcome;
+}
+
+bool writeNoScanListing(const platform::SystemPaths& paths, const std::string& listingPath, const std::string& error) {
+  return writeListingFile(paths, listingPath, std::string(kListingHeading) + kListingNoScan + error);
 }
 
 }  // namespace report

@@ -14,6 +14,7 @@ namespace report {
 struct ListingContent {
   const checks::BadFileLists& lists;
   const std::vector<scan::UnreadRecord>& unread;
+  bool tellTheCure = false;  // a plain run: a bad stock file brings the paragraph on how to restore it
 };
 
 // What became of the listing and what the verdict said.
@@ -30,5 +31,10 @@ struct ListingOutcome {
 // writes no file anywhere and is reported under the bare file name.
 ListingOutcome writeListing(const platform::SystemPaths& paths, const std::string& listingPath,
                             const ListingContent& content, TextOut& console);
+
+// Puts in the listing at `listingPath` that the scan could not be done, with
+// the error and what to do (as the console told them); an earlier listing
+// must not stand as if current. False when it could not be written.
+bool writeNoScanListing(const platform::SystemPaths& paths, const std::string& listingPath, const std::string& error);
 
 }  // namespace report

@@ -12,13 +12,22 @@ namespace report {
 inline constexpr const char* kVersion = TRAWLEX_VERSION;
 inline constexpr const char* kBanner = "Trawlex for FS2002 - Version %s\n\n";
 inline constexpr const char* kNoHostFolder = "ERROR: Can't find FS2002 folder\n";
+inline constexpr const char* kNoHostFolderAdvice =
+    "Put this program in the FS2002 folder, or in a folder inside it (its Tools folder, say), and run it again.\n";
 inline constexpr const char* kHostFolderFound = "FS2002 located\n\nScanning files now...\n";
 inline constexpr const char* kRunningCount = "\rAll Files: %d  Facility Files: %d";
 inline constexpr const char* kAreaWalkEnd = "\n";
 inline constexpr const char* kScanCompleted = "\nScanning completed\n\n";
 inline constexpr const char* kCantCreateListing = "ERROR: Can't create listing file %s\n";
 inline constexpr const char* kCantReadConfig = "ERROR: Can't read scenery configuration file %s\n";
+inline constexpr const char* kCantReadConfigAdvice =
+    "FS2002 keeps its scenery areas in that file: put it back (from a backup), or start FS2002 once, then run this again.\n";
 inline constexpr const char* kNothingChecked = "ERROR: No BGL file could be checked in the scenery areas of %s\n";
+inline constexpr const char* kNothingCheckedAdvice =
+    "Check that the areas' folders exist and can be read (trawlex --explain lists them), then run this again.\n";
+// The listing left by a run that ended in one of the errors above, so that an
+// earlier one never looks current.
+inline constexpr const char* kListingNoScan = "\nThe scan could not be done:\n";
 inline constexpr const char* kPressEnter = "\nPress ENTER key to finish...";
 
 inline constexpr const char* kListingFileName = "FileList.txt";
@@ -52,17 +61,29 @@ inline constexpr const char* kUnreadExplanation =
     "were not checked. Close any program that may hold them open (FS2002 itself,\n"
     "for one), check their permissions, and run this scanner again.\n\n";
 inline constexpr const char* kUnreadRecord = "%s\n";
+inline constexpr const char* kUnreadMissingRecord = "%s  (the folder does not exist)\n";
 
 inline constexpr const char* kVerdictBadFiles =
     "\nAt least one BGL file was found to have a format error or abnormal checksum.\n";
 inline constexpr const char* kReferToListing = "Refer to listing file %s for the name of the bad file(s)\n\n";
 inline constexpr const char* kListingShownHere = "The listing could not be written, so here it is:\n\n";
 inline constexpr const char* kVerdictClean = "\nNo bad facility BGL files were detected.\n";
+// After the verdict of a plain run that found a bad stock file, on the
+// console and at the end of the listing: the way to the cure.
+inline constexpr const char* kCureHint =
+    "\nTrawlex can put back FS2002's own copies of the bad stock files:\n"
+    "  trawlex --originals D:\\   finds verified originals on the CD in drive D: (or a folder)\n"
+    "                           and changes nothing\n"
+    "  trawlex --restore D:\\     puts them in place, keeping the bad files in a backup\n"
+    "  trawlex --undo             puts the bad files of the last restore back\n"
+    "On Windows, drop the CD drive or a folder on \"Find originals.cmd\" or\n"
+    "\"Restore originals.cmd\" beside trawlex.exe; \"Undo last restore.cmd\" undoes.\n";
 inline constexpr const char* kUnreadWarning =
     "\nWARNING: %d BGL file(s) or scenery folder(s) could not be read, so they were not checked.\n";
 
 // The command line's own forms.
 inline constexpr const char* kVersionLine = "Trawlex for FS2002 - Version %s\n";
+inline constexpr const char* kUnknownOption = "Unknown option %s: trawlex --help lists the options.\n";
 inline constexpr const char* kUsage =
     "\n"
     "Usage: trawlex [--explain] [--originals [PLACE...] | --restore [PLACE...]]\n"
@@ -106,6 +127,7 @@ inline constexpr const char* kAccessDenied = "access denied";
 inline constexpr const char* kInUse = "in use by another program";
 inline constexpr const char* kDeviceName = "a name Windows keeps for a device: no program can open it as a file";
 inline constexpr const char* kNameNotWindows = "a name no Windows file can bear: FS2002 cannot open it";
+inline constexpr const char* kFolderMissing = "the folder does not exist";
 
 // With --originals, after the verdict: a paragraph for each bad file.
 inline constexpr const char* kOriginalsHeading = "\nOriginals of the bad files:\n";
@@ -205,7 +227,13 @@ inline constexpr const char* kOriginalsProgress = "\rSearching for originals: %d
 // A paragraph for each file named on the command line.
 inline constexpr const char* kNamedFilePath = "%s\n";
 inline constexpr const char* kNamedFileCannotOpen = "  ERROR: Can't open this file\n";
-inline constexpr const char* kNamedFileNotFacility = "  Not a facility BGL file %s: nothing to check\n";
+inline constexpr const char* kNamedFileNotFacility = "  Not a facility BGL file: nothing to check\n";
+inline constexpr const char* kNamedFileMissing = "  ERROR: No such file\n";
+inline constexpr const char* kNamedFolderEmpty = "  No BGL file in this folder or its subfolders\n";
+inline constexpr const char* kNamedFileAddOnAdvice =
+    "  What to do: remove it, or reinstall the add-on that brought it.\n";
+inline constexpr const char* kNamedFileStockAdvice =
+    "  What to do: trawlex --originals finds a verified original on the CD, trawlex --restore puts it in place.\n";
 inline constexpr const char* kNamedFileStockNotFacility = "  Not a facility BGL file %s\n";
 inline constexpr const char* kNamedFileFacility = "  Facility BGL file %s\n";
 inline constexpr const char* kNamedFileEnd = "\n";

@@ -30,6 +30,7 @@ struct UnreadRecord {
 
 // What became of one file named on the command line.
 struct NamedFileResult {
+  bool missing = false;  // the word names no file or folder
   bool opened = false;
   checks::FileVerdict verdict;  // what the checks found, when it could be opened
 };

@@ -8,7 +8,9 @@
 namespace testsupport::expected {
 
 inline constexpr const char* kBanner = "Trawlex for FS2002 - Version " TRAWLEX_VERSION "\r\n\r\n";
-inline constexpr const char* kNoHostFolder = "ERROR: Can't find FS2002 folder\r\n";
+inline constexpr const char* kNoHostFolder =
+    "ERROR: Can't find FS2002 folder\r\n"
+    "Put this program in the FS2002 folder, or in a folder inside it (its Tools folder, say), and run it again.\r\n";
 inline constexpr const char* kLocated = "FS2002 located\r\n\r\nScanning files now...\r\n";
 // The area walk's line end, then the completion line.
 inline constexpr const char* kCompleted = "\r\n\r\nScanning completed\r\n\r\n";
@@ -19,9 +21,29 @@ inline constexpr const char* kVerdictBadFirstLine =
 inline constexpr const char* kVerdictBad =
     "\r\nAt least one BGL file was found to have a format error or abnormal checksum.\r\n"
     "Refer to listing file FileList.txt for the name of the bad file(s)\r\n\r\n";
+// The verdict of a plain run that found a bad stock file: then the way to the cure.
+#define TRAWLEX_EXPECTED_CURE_HINT                                                                       \
+  "\r\nTrawlex can put back FS2002's own copies of the bad stock files:\r\n"                            \
+  "  trawlex --originals D:\\   finds verified originals on the CD in drive D: (or a folder)\r\n"    \
+  "                           and changes nothing\r\n"                                               \
+  "  trawlex --restore D:\\     puts them in place, keeping the bad files in a backup\r\n"           \
+  "  trawlex --undo             puts the bad files of the last restore back\r\n"                     \
+  "On Windows, drop the CD drive or a folder on \"Find originals.cmd\" or\r\n"                       \
+  "\"Restore originals.cmd\" beside trawlex.exe; \"Undo last restore.cmd\" undoes.\r\n"
+inline constexpr const char* kCureHint = TRAWLEX_EXPECTED_CURE_HINT;
+inline constexpr const char* kVerdictBadStock =
+    "\r\nAt least one BGL file was found to have a format error or abnormal checksum.\r\n"
+    "Refer to listing file FileList.txt for the name of the bad file(s)\r\n\r\n" TRAWLEX_EXPECTED_CURE_HINT;
 inline constexpr const char* kListingHere = "The listing could not be written, so here it is:\r\n\r\n";
 inline constexpr const char* kCantReadConfig = "ERROR: Can't read scenery configuration file ";
+inline constexpr const char* kCantReadConfigAdvice =
+    "FS2002 keeps its scenery areas in that file: put it back (from a backup), or start FS2002 once, then run this "
+    "again.\r\n";
 inline constexpr const char* kNothingChecked = "ERROR: No BGL file could be checked in the scenery areas of ";
+inline constexpr const char* kNothingCheckedAdvice =
+    "Check that the areas' folders exist and can be read (trawlex --explain lists them), then run this again.\r\n";
+// The listing of a run that ended in one of the errors: the heading, then the console's lines.
+inline constexpr const char* kListingNoScan = "Listing from facility BGL file scan.\r\n\r\nThe scan could not be done:\r\n";
 inline constexpr const char* kUnreadExplanation =
     "\r\nThe following BGL file(s) or scenery folder(s) could not be read, so they\r\n"
     "were not checked. Close any program that may hold them open (FS2002 itself,\r\n"
