@@ -176,7 +176,11 @@ TEST_F(CommandLine, OriginalsAreFoundVerifiedBesideTheFileOrInThePlacesNamed) {
                 "  Verified original: " + placeText + native("/B/C/eurnwafd.bgl") + "\r\n" +
                 "  Verified by its name: no reference checksum; its facility section is sound.\r\n" + "\r\n" +
                 record(folder + "geopol12.bgl", true) + "  Verified original: " + folder + "geopol12.bak\r\n" +
-                "  Verified by its CRC-32, 1C7B948D, the reference value of this stock file.\r\n" + prompt);
+                "  Verified by its CRC-32, 1C7B948D, the reference value of this stock file.\r\n" +
+                // Only its checksum is off: the change may have been wanted.
+                "  Its facility section is sound: it may have been changed on purpose (an update of its navaids, an\r\n"
+                "  editor's work). A restore puts back FS2002's own copy, and trawlex --undo takes that back.\r\n" +
+                prompt);
   EXPECT_EQ(fs::file_size(place / "A" / "EURNWAFD.BGL"), faultyFacilityFile().size());
 }
 

@@ -99,7 +99,13 @@ TEST_F(Restore, VerifiedOriginalsReplaceTheBadFilesWhichTheBackupKeepsAndUndoPut
                                  "\r\n\r\nChecking again after the restore:\r\n\r\nFS2002 located"),
             std::string::npos)
       << restored.output;
-  // The scan after the restore finds what no original could mend, and rewrites the listing.
+  // The scan after the restore finds what no original could mend, and rewrites the listing;
+  // the last lines tell the outcome in numbers.
+  EXPECT_TRUE(restored.output.ends_with(
+      "\r\nRestore: 2 stock file(s) restored; 1 not restored (1 without a verified original, 0 that could not be\r\n"
+      "replaced, as told above).\r\n1 add-on file(s) still bad: remove them, or reinstall the add-ons that brought "
+      "them.\r\n" + std::string(ex::kPrompt)))
+      << restored.output;
   EXPECT_EQ(restored.exitStatus, 1);
   EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation + record(host() + native("/Addon/scenery/addon1.bgl"), false) +
                            record(sceneryText() + "way004.bgl", true) + "\r\n");
@@ -130,7 +136,8 @@ TEST_F(Restore, VerifiedOriginalsReplaceTheBadFilesWhichTheBackupKeepsAndUndoPut
   ProgramRun undone = runWithArguments({"--undo"});
   EXPECT_EQ(undone.output, std::string(ex::kBanner) + "\r\nUndoing the restore kept in " + folderText +
                                ":\r\n  Put back: " + eurnwafd + "\r\n  Put back: " + geopol +
-                               "\r\nThe restore is undone; its backup folder stays.\r\n" + ex::kPrompt);
+                               "\r\nThe restore is undone; its backup folder stays.\r\n" +
+                               "\r\nUndo: 2 file(s) put back; 0 left as they were.\r\n" + ex::kPrompt);
   EXPECT_EQ(undone.exitStatus, 0);
   after = contents();
   EXPECT_NE(after[kept + "manifest.txt"].find("state\tundone\n"), std::string::npos);
@@ -168,8 +175,11 @@ TEST_F(Restore, UndoLeavesAFileChangedSinceTheRestore) {
 // With no verified original anywhere, nothing is written but the listing.
 TEST_F(Restore, NothingToRestoreChangesNothing) {
   const ProgramRun result = runWithArguments({"--restore", native((temp.path() / "Empty").string())});
-  EXPECT_NE(result.output.find("\r\nRestoring the bad stock files from their verified originals:\r\n"
-                               "  No bad stock file has a verified original: nothing was changed.\r\n" +
+  EXPECT_NE(result.output.find(std::string("\r\nRestoring the bad stock files from their verified originals:\r\n"
+                                           "  No bad stock file has a verified original: nothing was changed.\r\n") +
+                               "\r\nRestore: 0 stock file(s) restored; 3 not restored (3 without a verified original, 0 "
+                               "that could not be\r\nreplaced, as told above).\r\n" +
+                               "1 add-on file(s) still bad: remove them, or reinstall the add-ons that brought them.\r\n" +
                                std::string(ex::kPrompt)),
             std::string::npos)
       << result.output;

@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 
@@ -53,7 +54,10 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
 
 // A place typed relative to the folder the program was started in, read
 // from that folder: the run makes its own folder the current one.
-std::string fromStartFolder(const std::string& place, const std::string& startFolder) {
+std::string fromStartFolder(const std::string& typed, const std::string& startFolder) {
+  // "D:", as Windows users name a CD drive, is that drive's root.
+  const bool driveOnly = typed.size() == 2 && typed[1] == ':' && std::isalpha(static_cast<unsigned char>(typed[0])) != 0;
+  const std::string place = driveOnly ? typed + "\\" : typed;
   const bool absolute = platform::isDrivePath(place) || place.starts_with('\\') || place.starts_with('/');
   if (absolute || startFolder.empty()) return place;
   return startFolder + platform::pathSeparator() + place;
@@ -80,8 +84,8 @@ std::vector<originals::OriginalFinding> findOriginals(RunState& state) {
 restore::Site restoreSite(const RunRequest& request) { return {request.ownFolder, request.hostFolder}; }
 
 // Puts the verified original of each bad stock file that has one in its
-// place, and tells what it did. True when every such file was replaced.
-bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFinding>& findings, bool& anyRestored) {
+// place, and tells what it did.
+restore::RestoreReport restoreOriginals(RunState& state, const std::vector<originals::OriginalFinding>& findings) {
   std::vector<restore::Replacement> replacements;
   for (const originals::OriginalFinding& finding : findings) {
     if (finding.isStock && finding.original) replacements.push_back({finding.badPath, *finding.original});
@@ -91,9 +95,18 @@ bool restoreOriginals(RunState& state, const std::vector<originals::OriginalFind
     restored = restore::restoreFiles(state.files, replacements, restoreSite(state.request), state.checker.crcKernel());
   }
   report::printRestore(state.console, restored);
-  const auto isRestored = [](const restore::RestoredFile& file) { return file.restored(); };
-  anyRestored = std::any_of(restored.files.begin(), restored.files.end(), isRestored);
-  return restored.whole();
+  return restored;
+}
+
+report::RestoreTally tallyOf(const std::vector<originals::OriginalFinding>& findings,
+                             const restore::RestoreReport& restored) {
+  report::RestoreTally tally;
+  for (const originals::OriginalFinding& finding : findings) {
+    if (!finding.isStock) ++tally.addOnsStillBad;
+    if (finding.isStock && !finding.original && !finding.holdsReference) ++tally.withoutOriginal;
+  }
+  for (const restore::RestoredFile& file : restored.files) ++(file.restored() ? tally.restored : tally.notReplaced);
+  return tally;
 }
 
 // How far one scan of the areas went.
@@ -143,14 +156,20 @@ ScanPass scanAndList(RunState& state, const std::string& configPath) {
 
 // Restores the originals found, and gives the verdict of a new scan after it
 // (which rewrites the listing) when any file was replaced.
+// The last lines then tell what the restore came to.
 RunOutcome restoreAndScanAgain(RunState& state, const std::vector<originals::OriginalFinding>& findings,
                                const std::string& configPath, RunOutcome outcome) {
-  bool anyRestored = false;
-  const bool allRestored = restoreOriginals(state, findings, anyRestored);
-  if (!anyRestored) return allRestored ? outcome : RunOutcome::Failed;
-  state.console.print(report::kCheckingAgain);
-  state.results = ScanResults{};
-  const RunOutcome after = scanAndList(state, configPath).outcome;
+  const restore::RestoreReport restored = restoreOriginals(state, findings);
+  const bool allRestored = restored.whole();
+  const bool anyRestored = std::any_of(restored.files.begin(), restored.files.end(),
+                                       [](const restore::RestoredFile& file) { return file.restored(); });
+  RunOutcome after = outcome;
+  if (anyRestored) {
+    state.console.print(report::kCheckingAgain);
+    state.results = ScanResults{};
+    after = scanAndList(state, configPath).outcome;
+  }
+  report::printRestoreSummary(state.console, tallyOf(findings, restored));
   return allRestored ? after : RunOutcome::Failed;
 }
 

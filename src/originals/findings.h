@@ -43,6 +43,7 @@ struct OriginalFinding {
   std::vector<SearchedPlace> searched;       // where the search looked, in order
   bool noOpticalDrive = false;               // the CD and DVD drives were to be searched, and there are none
   bool holdsReference = false;               // it holds its reference CRC-32 already: no copy is a better original
+  bool soundButChanged = false;  // only its checksum is off, its section is sound: it may have been changed on purpose
 };
 
 // A cabinet (or a set) that the search could not read in full, and what of

@@ -37,6 +37,19 @@ std::vector<std::pair<platform::Path, bool>> badFilesOf(const checks::BadFileLis
   return files;
 }
 
+// Marks the findings of the files whose checksum alone is off: their
+// facility section is sound, so the change may have been wanted.
+void markSoundButChanged(const checks::BadFileLists& lists, std::vector<OriginalFinding>& findings) {
+  std::unordered_set<std::string> formatErrors;
+  for (const checks::BadFileRecord& record : lists.formatErrorList) formatErrors.insert(record.path.shown());
+  for (OriginalFinding& finding : findings) {
+    const std::string shown = finding.badPath.shown();
+    const bool checksumBad = std::any_of(lists.checksumErrorList.begin(), lists.checksumErrorList.end(),
+                                         [&](const checks::BadFileRecord& record) { return record.path.shown() == shown; });
+    finding.soundButChanged = checksumBad && formatErrors.count(shown) == 0;
+  }
+}
+
 // The name of a cabinet's entry without the folders stored with it.
 std::string_view entryFileName(std::string_view entry) {
   const std::size_t separator = entry.find_last_of("\\/");
@@ -61,6 +74,7 @@ std::vector<OriginalFinding> OriginalSearch::find(const checks::BadFileLists& li
                                : OriginalFinding{path, false, std::nullopt, {}, false, false});
   }
   if (progressShown_) progress_->finished();
+  markSoundButChanged(lists, findings);
   // Only the findings' originals keep their bytes.
   for (auto& [cabinet, contents] : cabinetEntries_) {
     for (CabinetEntry& entry : contents.entries) entry.bytes.reset();

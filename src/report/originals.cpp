@@ -29,9 +29,9 @@ std::string paragraph(const OriginalFinding& finding) {
     const VerifiedOriginal& original = *finding.original;
     text += original.entry.empty() ? formatText(kOriginalFound, original.path.c_str())
                                    : formatText(kOriginalFoundInCabinet, original.entry.c_str(), original.path.c_str());
-    return text + (finding.original->byChecksum
-                       ? formatText(kOriginalByChecksum, static_cast<unsigned>(finding.original->crc))
-                       : std::string(kOriginalBySection));
+    text += finding.original->byChecksum ? formatText(kOriginalByChecksum, static_cast<unsigned>(finding.original->crc))
+                                         : std::string(kOriginalBySection);
+    return finding.soundButChanged ? text + kOriginalOfChangedFile : text;
   }
   if (finding.holdsReference) {
     return text + formatText(kOriginalHoldsReference, static_cast<unsigned>(checks::findStockChecksum(

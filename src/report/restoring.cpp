@@ -106,6 +106,15 @@ void printUndo(TextOut& console, const restore::UndoReport& report) {
     }
   }
   console.print(report.markedUndone ? kUndoComplete : kUndoIncomplete);
+  int putBack = 0;
+  for (const PutBackFile& file : report.files) putBack += file.result == PutBackFile::Result::PutBack ? 1 : 0;
+  console.print(formatText(kUndoSummary, putBack, static_cast<int>(report.files.size()) - putBack));
+}
+
+void printRestoreSummary(TextOut& console, const RestoreTally& tally) {
+  console.print(formatText(kRestoreSummary, tally.restored, tally.withoutOriginal + tally.notReplaced,
+                           tally.withoutOriginal, tally.notReplaced));
+  if (tally.addOnsStillBad > 0) console.print(formatText(kRestoreSummaryAddOns, tally.addOnsStillBad));
 }
 
 }  // namespace report

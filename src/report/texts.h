@@ -139,6 +139,9 @@ inline constexpr const char* kOriginalFoundInCabinet = "  Verified original: %s,
 inline constexpr const char* kOriginalByChecksum = "  Verified by its CRC-32, %08X, the reference value of this stock file.\n";
 inline constexpr const char* kOriginalBySection =
     "  Verified by its name: no reference checksum; its facility section is sound.\n";
+inline constexpr const char* kOriginalOfChangedFile =
+    "  Its facility section is sound: it may have been changed on purpose (an update of its navaids, an\n"
+    "  editor's work). A restore puts back FS2002's own copy, and trawlex --undo takes that back.\n";
 inline constexpr const char* kOriginalNotFound = "  No verified original was found. Searched:\n";
 inline constexpr const char* kOriginalPlace = "    %s\n";
 inline constexpr const char* kOriginalPlaceMissing = "    %s (it does not exist)\n";
@@ -213,6 +216,13 @@ inline constexpr const char* kPutBack = "  Put back: %s\n";
 inline constexpr const char* kAlreadyBefore = "  As before the restore already: %s\n";
 inline constexpr const char* kChangedSince = "  Changed since the restore, left as it is: %s\n";
 inline constexpr const char* kNotPutBack = "  Could not be put back, left as it is: %s\n    %s\n";  // path, reason
+// The last lines of a restore, after its new scan, and of an undo: the outcome in numbers.
+inline constexpr const char* kRestoreSummary =
+    "\nRestore: %d stock file(s) restored; %d not restored (%d without a verified original, %d that could not be\n"
+    "replaced, as told above).\n";
+inline constexpr const char* kRestoreSummaryAddOns =
+    "%d add-on file(s) still bad: remove them, or reinstall the add-ons that brought them.\n";
+inline constexpr const char* kUndoSummary = "\nUndo: %d file(s) put back; %d left as they were.\n";
 inline constexpr const char* kUndoComplete = "The restore is undone; its backup folder stays.\n";
 inline constexpr const char* kUndoIncomplete = "The restore is not undone: the files above that were left keep it open.\n";
 inline constexpr const char* kUndoListDamaged =
