@@ -28,6 +28,12 @@ class PrefixRun : public ::testing::Test {
     if (environment.empty()) environment = {"WINEPREFIX=", "HOME=" + (temp.path() / "nobody").string()};
     return runProgram(program, temp.path(), Input::Closed, {}, environment);
   }
+  // Runs the program from the Tools folder with `arguments`.
+  ProgramRun runArguments(const std::vector<std::string>& arguments) {
+    const fs::path program = install.installProgram(TRAWLEX_PROGRAM);
+    return runProgram(program, temp.path(), Input::Closed, {},
+                      {"WINEPREFIX=", "HOME=" + (temp.path() / "nobody").string()}, arguments);
+  }
   std::string listingIn(const fs::path& folder) const { return readText(folder / "FileList.txt"); }
   std::string driveC() const { return fs::canonical(prefix.driveC()).string(); }
   static std::string badListing(const std::vector<std::string>& paths) {
@@ -98,6 +104,24 @@ TEST_F(PrefixRun, RegistryPathLeadingNowhereFallsBackToTheParentFolder) {
   install.config({{areaSection(1), "A"}}).file("A/scenery/a.bgl", faultyFacilityFile());
   EXPECT_EQ(run().exitStatus, 1);
   EXPECT_EQ(listingIn(install.tools()), badListing({fs::canonical(install.tools()).string() + "/../A/scenery/a.bgl"}));
+}
+
+// "D:", as Windows users name the CD drive, is the root of the folder that
+// the prefix's drive D: maps, not a folder "D:" beside the program.
+TEST_F(PrefixRun, ADriveLetterAloneIsThatDrivesRoot) {
+  prefix.exePath("C:\\FS2002");
+  const Bytes original = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  Bytes changed = original;
+  changed[20] ^= 0x40;
+  install.config({{areaSection(1), "A"}}).file("A/scenery/geopol12.bgl", changed);
+  const fs::path cd = temp.path() / "cdrom";
+  writeBytes(cd / "Scenery" / "geopol12.bgl", original);
+  prefix.drive('d', cd);
+  const ProgramRun result = runArguments({"--originals", "D:"});
+  EXPECT_NE(result.output.find("  Verified original: " + fs::canonical(cd).string() + "/Scenery/geopol12.bgl\r\n"),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(result.exitStatus, 1);
 }
 
 TEST_F(EndToEnd, NamesDifferingOnlyInLetterCaseAreEachCheckedAndListedAsTheyAre) {

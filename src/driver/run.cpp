@@ -52,15 +52,21 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
                            {state.results.areas, config, state.results.lists, state.results.unread});
 }
 
-// A place typed relative to the folder the program was started in, read
-// from that folder: the run makes its own folder the current one.
-std::string fromStartFolder(const std::string& typed, const std::string& startFolder) {
-  // "D:", as Windows users name a CD drive, is that drive's root.
+// A place as the search reads it: "D:", as Windows users name a CD drive,
+// is that drive's root; a drive path leads where the system's drive letters
+// do (a Wine prefix's, elsewhere); a place typed relative to the folder the
+// program was started in is read from that folder, since the run makes its
+// own folder the current one.
+std::string placeToSearch(const RunRequest& request, const std::string& typed) {
   const bool driveOnly = typed.size() == 2 && typed[1] == ':' && std::isalpha(static_cast<unsigned char>(typed[0])) != 0;
   const std::string place = driveOnly ? typed + "\\" : typed;
-  const bool absolute = platform::isDrivePath(place) || place.starts_with('\\') || place.starts_with('/');
-  if (absolute || startFolder.empty()) return place;
-  return startFolder + platform::pathSeparator() + place;
+  if (platform::isDrivePath(place)) {
+    const platform::FolderText folder = platform::folderText(request.paths, place);
+    return folder.kind == platform::FolderText::Kind::Absolute ? folder.path : place;
+  }
+  const bool absolute = place.starts_with('\\') || place.starts_with('/');
+  if (absolute || request.startFolder.empty()) return place;
+  return request.startFolder + platform::pathSeparator() + place;
 }
 
 // Looks for a verified original of each bad file, in the places named on the
@@ -69,7 +75,7 @@ std::vector<originals::OriginalFinding> findOriginals(RunState& state) {
   const CommandLine& command = state.request.command;
   originals::SearchPlaces places{{}, command.places.empty()};
   for (const std::string& place : command.places) {
-    places.places.push_back(fromStartFolder(place, state.request.startFolder));
+    places.places.push_back(placeToSearch(state.request, place));
   }
   if (places.opticalDrives) places.places = platform::opticalDrives(state.request.paths);
   // The progress line only where each print shows at once: a console.
