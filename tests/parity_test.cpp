@@ -301,6 +301,57 @@ TEST(Parity, OriginalsAreFoundInCabinetsAlike) {
             std::string::npos);
 }
 
+// The command files beside trawlex.exe, run by Wine's cmd as a double-click
+// or a drop runs them: with a dropped folder they find what --originals
+// finds (the same console as the Linux program's), with a dropped drive the
+// same originals there, and they restore and undo.
+TEST(Parity, CommandFilesRunTheCureWithADroppedFolderOrDrive) {
+  Scene scene(Drive::Z);
+  withBadStockFiles(scene.install);
+  const fs::path cd = fs::canonical(scene.install.host()) / "CD";
+  writeBytes(cd / "Disc" / "eurnwafd.bgl", soundFacilityFile());
+  scene.linuxArguments = {"--originals", cd.string()};
+  const Outcome linux = scene.runBoth().first;
+  // After the runs above, which take their programs away again.
+  const fs::path tools = scene.install.tools();
+  const fs::path package = fs::path(TRAWLEX_WINDOWS_PROGRAM).parent_path();
+  for (const char* name : {"trawlex.exe", "Find originals.cmd", "Restore originals.cmd", "Undo last restore.cmd"}) {
+    fs::copy_file(package / name, tools / name, fs::copy_options::overwrite_existing);
+  }
+  const auto runCommandFile = [&](const char* name, const std::vector<std::string>& dropped) {
+    // "call" first: cmd /c drops the outer quotes of a line that begins with one.
+    std::vector<std::string> arguments = {"/c", "call", windowsPath(fs::canonical(tools) / name, Drive::Z)};
+    arguments.insert(arguments.end(), dropped.begin(), dropped.end());
+    ProgramRun run = runProgram("cmd", scene.install.host(), Input::Closed, {TRAWLEX_WINE_RUN}, {}, arguments);
+    run.output = asLinuxPaths(run.output);
+    return run;
+  };
+  const ProgramRun found = runCommandFile("Find originals.cmd", {windowsPath(cd, Drive::Z)});
+  EXPECT_EQ(withFileNamesLowered(found.output), withFileNamesLowered(linux.console));
+  EXPECT_EQ(found.exitStatus, linux.exitStatus);
+
+  // A drive dropped on the file: drive D: of the prefix, for this test only,
+  // maps the CD folder (Wine's server learns of a drive when it starts).
+  const fs::path driveD = kPrefix / "dosdevices" / "d:";
+  const auto restartWine = [] { EXPECT_EQ(runProgram(TRAWLEX_WINE_RUN, "/", Input::Closed, {}, {}, {"--save-registry"}).exitStatus, 0); };
+  fs::create_directory_symlink(cd, driveD);
+  restartWine();
+  const ProgramRun onDrive = runCommandFile("Find originals.cmd", {"D:\\"});
+  fs::remove(driveD);
+  restartWine();
+  EXPECT_NE(onDrive.output.find("  Verified original: D:\\Disc\\eurnwafd.bgl\r\n"), std::string::npos) << onDrive.output;
+
+  const fs::path eurnwafd = scene.install.host() / "World" / "scenery" / "eurnwafd.bgl";
+  const ProgramRun restored = runCommandFile("Restore originals.cmd", {windowsPath(cd, Drive::Z)});
+  EXPECT_NE(restored.output.find("\r\nRestore: 1 stock file(s) restored;"), std::string::npos) << restored.output;
+  EXPECT_EQ(readText(eurnwafd), readText(cd / "Disc" / "eurnwafd.bgl"));
+  const ProgramRun undone = runCommandFile("Undo last restore.cmd", {});
+  EXPECT_NE(undone.output.find("\r\nUndo: 1 file(s) put back; 0 left as they were.\r\n"), std::string::npos)
+      << undone.output;
+  const Bytes faulty = faultyFacilityFile();
+  EXPECT_EQ(readText(eurnwafd), std::string(faulty.begin(), faulty.end()));
+}
+
 // Every byte of the files under `folder`, by path.
 std::map<std::string, std::string> contentsUnder(const fs::path& folder) {
   std::map<std::string, std::string> contents;

@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 
-# The release zip holds exactly trawlex.exe and README.txt; its trawlex.exe is
+# The release zip holds exactly trawlex.exe, README.txt and the three command
+# files (CR LF line ends, each running trawlex.exe beside it); its trawlex.exe is
 # byte for byte the release program the other checks read, and its README.txt
 # names the project's version. Run with -DZIP, -DPROGRAM, -DVERSION, -DWORK_DIR.
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -11,9 +12,16 @@ if(failed)
 endif()
 file(GLOB_RECURSE entries RELATIVE ${WORK_DIR} LIST_DIRECTORIES true ${WORK_DIR}/*)
 list(SORT entries)
-if(NOT entries STREQUAL "README.txt;trawlex.exe")
-  message(FATAL_ERROR "${ZIP} holds '${entries}', not exactly README.txt and trawlex.exe")
+set(expected_entries "Find originals.cmd;README.txt;Restore originals.cmd;Undo last restore.cmd;trawlex.exe")
+if(NOT entries STREQUAL expected_entries)
+  message(FATAL_ERROR "${ZIP} holds '${entries}', not exactly ${expected_entries}")
 endif()
+foreach(command_file "Find originals.cmd" "Restore originals.cmd" "Undo last restore.cmd")
+  file(READ "${WORK_DIR}/${command_file}" command_hex HEX)
+  if(NOT command_hex MATCHES "0d0a$" OR NOT command_hex MATCHES "22257e647030747261776c65782e657865")
+    message(FATAL_ERROR "${command_file} in ${ZIP} lacks CR LF line ends or does not run %~dp0trawlex.exe")
+  endif()
+endforeach()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/trawlex.exe ${PROGRAM} RESULT_VARIABLE differs)
 if(differs)
   message(FATAL_ERROR "the trawlex.exe in ${ZIP} is not ${PROGRAM}")
