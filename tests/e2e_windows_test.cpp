@@ -107,7 +107,7 @@ TEST_F(WindowsRun, MissingRegistryValueFallsToTheDefaultPathThenToTheParent) {
     run();
     EXPECT_EQ(listing(), std::string(ex::kHeading) + ex::kFormatExplanation +
                              record(std::string(kDefaultHost) + "\\Scenery\\World\\scenery\\eurnwafd.bgl", true) +
-                             "\r\n");
+                             "\r\n" + ex::kCureHint);
   }
   run();
   EXPECT_EQ(listing(), parentListing());
@@ -148,8 +148,9 @@ TEST_F(WindowsRun, FileHeldOpenWithoutSharingIsNamedAndFailsTheRun) {
   const ProgramRun result = runWithArguments({"--explain"});
   CloseHandle(holder);
   const std::string path = host() + "\\A\\scenery\\locked.bgl";
-  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCompleted + ex::kVerdictClean +
-                               ex::kUnreadWarning + "1" + ex::kUnreadWarningEnd + ex::kAreasHeading + "  Area.001  " +
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + "\rAll Files: 9  Facility Files: 0" +
+                               ex::kCompleted + ex::kVerdictClean + ex::kUnreadWarning + "1" + ex::kUnreadWarningEnd +
+                               ex::kAreasHeading + "  Area.001  " +
                                host() + "\\A\\scenery\\  9 .bgl file(s), 0 facility file(s)\r\n" +
                                "\r\nNot checked, because they could not be read:\r\n  " + path +
                                "  in use by another program\r\n" + ex::kPrompt);
@@ -250,12 +251,12 @@ TEST_F(WindowsRun, ProgramInADriveRootLooksForTheHostFromThatRoot) {
   const ProgramInDriveRoot root;
   // Started from a folder on drive C: the parent fallback still starts from
   // C:\\, where SCENEDB is, not from the starting folder's parent.
-  // The host found there holds no Scenery.cfg: the run says so and writes nothing.
+  // The host found there holds no Scenery.cfg: the run says so, and so does its listing.
   const ProgramRun result = runProgram(ProgramInDriveRoot::program(), "C:\\users\\Public");
-  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + ex::kCantReadConfig + "C:\\\\..\\Scenery.cfg\r\n" +
-                               ex::kPrompt);
+  const std::string error = ex::kCantReadConfig + std::string("C:\\\\..\\Scenery.cfg\r\n") + ex::kCantReadConfigAdvice;
+  EXPECT_EQ(result.output, std::string(ex::kBanner) + ex::kLocated + error + ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 2);
-  EXPECT_FALSE(fs::exists("C:\\FileList.txt"));
+  EXPECT_EQ(readText("C:\\FileList.txt"), ex::kListingNoScan + error);
 }
 
 // Explorer passes the files dropped on trawlex.exe as full Windows paths;
@@ -273,7 +274,8 @@ TEST_F(WindowsRun, FilesNamedAsWindowsPathsAreCheckedWhereTheyLead) {
   const ProgramRun result = runWithArguments({dropped, typed});
   EXPECT_EQ(result.output, std::string(ex::kBanner) + dropped + "\r\n  Facility BGL file (Add-on file)\r\n" +
                                "  Format error: entry count not as announced, 3 entries counted, 4 announced " +
-                               "(file offset 0x000000FC)\r\n\r\n" + typed +
+                               "(file offset 0x000000FC)\r\n" +
+                               "  What to do: remove it, or reinstall the add-on that brought it.\r\n\r\n" + typed +
                                "\r\n  Facility BGL file (Stock file)\r\n  Checksum 6C40A47E, as expected\r\n" +
                                ex::kNoFormatErrorsFound + "\r\n" + ex::kPrompt);
   EXPECT_EQ(result.exitStatus, 1);

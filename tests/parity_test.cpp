@@ -12,6 +12,8 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <sstream>
+#include <regex>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -350,6 +352,85 @@ TEST(Parity, CommandFilesRunTheCureWithADroppedFolderOrDrive) {
       << undone.output;
   const Bytes faulty = faultyFacilityFile();
   EXPECT_EQ(readText(eurnwafd), std::string(faulty.begin(), faulty.end()));
+}
+
+// The lines a console shows of `output`: CR LF ends, and of a line that a CR
+// rewrote (the running count), what is left on screen.
+std::vector<std::string> shownLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    std::size_t end = output.find("\r\n", start);
+    if (end == std::string::npos) end = output.size();
+    std::string line = output.substr(start, end - start);
+    const std::size_t rewritten = line.rfind('\r');
+    lines.push_back(rewritten == std::string::npos ? line : line.substr(rewritten + 1));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// True when `shown` is `expected`, where a line "..." stands for any lines.
+bool matchesTranscript(const std::vector<std::string>& expected, std::size_t e, const std::vector<std::string>& shown,
+                       std::size_t s) {
+  if (e == expected.size()) return s == shown.size();
+  if (expected[e] == "...") {
+    for (std::size_t skip = s; skip <= shown.size(); ++skip) {
+      if (matchesTranscript(expected, e + 1, shown, skip)) return true;
+    }
+    return false;
+  }
+  return s < shown.size() && expected[e] == shown[s] && matchesTranscript(expected, e + 1, shown, s + 1);
+}
+
+// A restore's backup folder is named with its date and time.
+std::string withStampsMasked(std::string text) {
+  static const std::regex stamp("Restore ([0-9]+), [0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}\\.[0-9]{2}\\.[0-9]{2}");
+  return std::regex_replace(text, stamp, "Restore $1, DATE TIME");
+}
+
+// The README is for users: at most 150 lines, and each transcript in it
+// (a block that begins with the prompt of the demo installation copied to
+// FS2002's default folder, drive D: its CD) is the Windows program's own
+// output there under Wine, run in the README's order; "..." stands for lines
+// left out, and the backup folder's date and time are masked.
+TEST(Readme, ItsTranscriptsAreTheProgramsOwnOutputAndItStaysShort) {
+  const std::string readme = readText(TRAWLEX_README);
+  EXPECT_LE(std::count(readme.begin(), readme.end(), '\n'), 150);
+  const std::string prompt = "C:\\Program Files\\Microsoft Games\\FS2002\\Tools>trawlex";
+  const fs::path games = kPrefix / "drive_c" / "Program Files" / "Microsoft Games";
+  fs::remove_all(games / "FS2002");
+  fs::remove_all(games / "CD");
+  ASSERT_EQ(std::system(("'" + std::string(TRAWLEX_MAKE_DEMO) + "' '" + games.string() + "' '" +
+                         TRAWLEX_WINDOWS_PROGRAM + "' >/dev/null").c_str()),
+            0);
+  const fs::path driveD = kPrefix / "dosdevices" / "d:";
+  const auto restartWine = [] {
+    EXPECT_EQ(runProgram(TRAWLEX_WINE_RUN, "/", Input::Closed, {}, {}, {"--save-registry"}).exitStatus, 0);
+  };
+  fs::create_directory_symlink(fs::canonical(games / "CD"), driveD);
+  restartWine();
+  std::size_t transcripts = 0;
+  for (std::size_t at = readme.find("```\n" + prompt); at != std::string::npos;
+       at = readme.find("```\n" + prompt, at + 1)) {
+    const std::size_t end = readme.find("\n```", at + 4);
+    std::vector<std::string> expected;
+    std::istringstream block(readme.substr(at + 4, end - at - 4));
+    for (std::string line; std::getline(block, line);) expected.push_back(withStampsMasked(line));
+    std::istringstream words(expected.front().substr(prompt.size()));
+    std::vector<std::string> arguments;
+    for (std::string word; words >> word;) arguments.push_back(word);
+    const ProgramRun run = runProgram(games / "FS2002" / "Tools" / "trawlex.exe", games / "FS2002" / "Tools",
+                                      Input::Closed, {TRAWLEX_WINE_RUN}, {}, arguments);
+    const std::vector<std::string> shown = shownLines(withStampsMasked(platform::utf8FromAnsi(run.output)));
+    EXPECT_TRUE(matchesTranscript(expected, 1, shown, 0)) << expected.front() << "\n" << run.output;
+    ++transcripts;
+  }
+  EXPECT_EQ(transcripts, 4U);  // the scan, the restore, the undo, a file
+  fs::remove(driveD);
+  restartWine();
+  fs::remove_all(games / "FS2002");
+  fs::remove_all(games / "CD");
 }
 
 // Every byte of the files under `folder`, by path.

@@ -1,6 +1,6 @@
 # The Linux release archive: its trawlex is statically linked (no program
 # interpreter, no shared library needed) and, unpacked alone into an empty
-# folder, runs with an empty environment: it answers --version and scans the
+# folder (it unpacks into one, trawlex-<version>), runs with an empty environment: it answers --version and scans the
 # demo installation as the build's own program does.
 # Input: ARCHIVE, MAKE_DEMO, WORK_DIR, READELF.
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -10,11 +10,16 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E tar xzf ${ARCHIVE} WORKING_DIRECTORY
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cannot unpack ${ARCHIVE}")
 endif()
-file(GLOB contents RELATIVE ${WORK_DIR}/unpacked ${WORK_DIR}/unpacked/*)
+# One folder, trawlex-<version>, holding README.md and trawlex.
+file(GLOB top RELATIVE ${WORK_DIR}/unpacked ${WORK_DIR}/unpacked/*)
+if(NOT top MATCHES "^trawlex-[0-9]+\\.[0-9]+$" OR NOT IS_DIRECTORY ${WORK_DIR}/unpacked/${top})
+  message(FATAL_ERROR "the archive unpacks into '${top}', not one folder trawlex-<version>")
+endif()
+file(GLOB contents RELATIVE ${WORK_DIR}/unpacked/${top} ${WORK_DIR}/unpacked/${top}/*)
 if(NOT contents STREQUAL "README.md;trawlex")
   message(FATAL_ERROR "the archive holds '${contents}', not README.md and trawlex")
 endif()
-set(program ${WORK_DIR}/unpacked/trawlex)
+set(program ${WORK_DIR}/unpacked/${top}/trawlex)
 
 execute_process(COMMAND ${READELF} -lW ${program} OUTPUT_VARIABLE headers RESULT_VARIABLE status)
 execute_process(COMMAND ${READELF} -dW ${program} OUTPUT_VARIABLE dynamic)
