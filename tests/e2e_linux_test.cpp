@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "e2e_fixture.h"
+#include "support/cabinet_builder.h"
 #include "support/prefix_builder.h"
 
 namespace {
@@ -122,6 +123,22 @@ TEST_F(PrefixRun, ADriveLetterAloneIsThatDrivesRoot) {
             std::string::npos)
       << result.output;
   EXPECT_EQ(result.exitStatus, 1);
+}
+
+// A place is found in any letter case, as Windows finds it: a cabinet typed
+// in lower case is the cabinet on disk, not a folder that is not there.
+TEST_F(EndToEnd, APlaceIsFoundInAnyLetterCase) {
+  const Bytes original = withCrc32(soundFacilityFile(), 0x1C7B948D);
+  Bytes changed = original;
+  changed[20] ^= 0x40;
+  install.config({{areaSection(1), "A"}}).file("A/scenery/geopol12.bgl", changed);
+  const fs::path disc = fs::canonical(temp.path()) / "Disc";
+  makeCabinet(disc / "FS2002.CAB", {{"scenery/geopol12.bgl", original}}, testsupport::Compression::Mszip);
+  const ProgramRun result = runWithArguments({"--originals", (fs::canonical(temp.path()) / "disc" / "fs2002.cab").string()});
+  EXPECT_NE(result.output.find("  Verified original: scenery\\geopol12.bgl, in the cabinet " + disc.string() +
+                               "/FS2002.CAB\r\n"),
+            std::string::npos)
+      << result.output;
 }
 
 TEST_F(EndToEnd, NamesDifferingOnlyInLetterCaseAreEachCheckedAndListedAsTheyAre) {

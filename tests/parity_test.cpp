@@ -433,6 +433,43 @@ TEST(Readme, ItsTranscriptsAreTheProgramsOwnOutputAndItStaysShort) {
   fs::remove_all(games / "CD");
 }
 
+// What a plain run tells a user, alike on both builds: the way to the cure
+// after the verdict (console and listing) when a stock file is bad; an area
+// whose folder is missing, or on a drive not mapped, named as not checked,
+// failing the run; an option mistyped refused in one line; and in the file
+// form a folder's .bgl files checked and a word naming nothing named.
+TEST(Parity, TheCureIsToldAndNothingUncheckedPassesForAnAllClear) {
+  Scene scene(Drive::Z);
+  withBadStockFiles(scene.install);
+  scene.install.config({{areaSection(1), "World"}, {areaSection(2), "Gone Addon"}, {areaSection(3), "Q:\\Elsewhere"}});
+  const Outcome linux = scene.expectSameOutcome();
+  EXPECT_EQ(linux.exitStatus, 2);
+  EXPECT_NE(linux.console.find("WARNING: 2 BGL file(s)"), std::string::npos) << linux.console;
+  EXPECT_NE(linux.console.find("Trawlex can put back FS2002's own copies"), std::string::npos);
+  EXPECT_NE(linux.listing.find("/Gone Addon/  (the folder does not exist)\r\nQ:\\Elsewhere\\  (the folder does not exist)\r\n"
+                               "\r\nTrawlex can put back"),
+            std::string::npos)
+      << linux.listing;
+
+  scene.linuxArguments = scene.windowsArguments = {"--restor"};
+  const auto [refusedLinux, refusedWindows] = scene.runBoth();
+  EXPECT_EQ(refusedWindows.console, refusedLinux.console);
+  EXPECT_EQ(refusedLinux.console, "Unknown option --restor: trawlex --help lists the options.\r\n");
+  EXPECT_EQ(refusedWindows.exitStatus, 2);
+
+  const fs::path dropped = fs::canonical(scene.install.host()) / "World";
+  const fs::path nothing = fs::canonical(scene.install.host()) / "nothing.bgl";
+  scene.linuxArguments = {dropped.string(), nothing.string()};
+  scene.windowsArguments = {windowsPath(dropped, Drive::Z), windowsPath(nothing, Drive::Z)};
+  const auto [filesLinux, filesWindows] = scene.runBoth();
+  EXPECT_EQ(withFileNamesLowered(asLinuxPaths(filesWindows.console)), withFileNamesLowered(filesLinux.console));
+  EXPECT_NE(filesLinux.console.find("/World/scenery/geopol12.bgl\r\n  Facility BGL file (Stock file)"), std::string::npos)
+      << filesLinux.console;
+  EXPECT_NE(filesLinux.console.find("nothing.bgl\r\n  ERROR: No such file\r\n"), std::string::npos);
+  EXPECT_EQ(filesWindows.exitStatus, 2);
+  EXPECT_EQ(filesLinux.exitStatus, 2);
+}
+
 // Every byte of the files under `folder`, by path.
 std::map<std::string, std::string> contentsUnder(const fs::path& folder) {
   std::map<std::string, std::string> contents;

@@ -29,6 +29,32 @@ namespace {
 using namespace testsupport;
 namespace fs = std::filesystem;
 
+// Standard output on a console: for the run the console shows the ANSI code
+// page the program writes in, and its own OEM one comes back after; a pipe
+// (as here unless a console is made) is left as it is. Wine gives the test a
+// console of its own when asked; a real Windows console behaves the same.
+TEST(Win32Platform, AConsoleShowsTheAnsiCodePageForTheRunOnly) {
+  const HANDLE piped = GetStdHandle(STD_OUTPUT_HANDLE);
+  {
+    const platform::ConsoleCodePage codePage;
+    EXPECT_FALSE(codePage.changed());
+  }
+  if (GetConsoleWindow() == nullptr && AllocConsole() == 0) GTEST_SKIP() << "no console can be made here";
+  const HANDLE console = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(console, INVALID_HANDLE_VALUE);
+  SetStdHandle(STD_OUTPUT_HANDLE, console);
+  ASSERT_NE(SetConsoleOutputCP(437), 0);
+  {
+    const platform::ConsoleCodePage codePage;
+    EXPECT_EQ(GetConsoleOutputCP(), GetACP());
+    EXPECT_EQ(codePage.changed(), GetACP() != 437);
+  }
+  EXPECT_EQ(GetConsoleOutputCP(), 437U);
+  SetStdHandle(STD_OUTPUT_HANDLE, piped);
+  CloseHandle(console);
+}
+
 TEST(Win32Platform, AbsoluteFolderTexts) {
   using Kind = platform::FolderText::Kind;
   for (const char* path : {"C:\\Addon", "C:/Addon", "d:\\", "\\\\server\\share"}) {

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
   const bool terminal = platform::prepareStandardOutput();
+  const platform::ConsoleCodePage codePage;
   report::TextOut console(stdout, terminal);
   platform::SystemFileSystem files;
   driver::RunState state(console, files);

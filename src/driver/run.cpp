@@ -56,17 +56,17 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
 // is that drive's root; a drive path leads where the system's drive letters
 // do (a Wine prefix's, elsewhere); a place typed relative to the folder the
 // program was started in is read from that folder, since the run makes its
-// own folder the current one.
+// own folder the current one; in any letter case, as on Windows.
 std::string placeToSearch(const RunRequest& request, const std::string& typed) {
   const bool driveOnly = typed.size() == 2 && typed[1] == ':' && std::isalpha(static_cast<unsigned char>(typed[0])) != 0;
   const std::string place = driveOnly ? typed + "\\" : typed;
   if (platform::isDrivePath(place)) {
     const platform::FolderText folder = platform::folderText(request.paths, place);
-    return folder.kind == platform::FolderText::Kind::Absolute ? folder.path : place;
+    return folder.kind == platform::FolderText::Kind::Absolute ? platform::spelledOnDisk(folder.path) : place;
   }
   const bool absolute = place.starts_with('\\') || place.starts_with('/');
-  if (absolute || request.startFolder.empty()) return place;
-  return request.startFolder + platform::pathSeparator() + place;
+  if (absolute || request.startFolder.empty()) return platform::spelledOnDisk(place);
+  return platform::spelledOnDisk(request.startFolder + platform::pathSeparator() + place);
 }
 
 // Looks for a verified original of each bad file, in the places named on the

@@ -86,6 +86,12 @@ std::optional<std::string> registryText(const SystemPaths& paths, const char* ke
 // True when a file or folder of that name exists; letter case ignored.
 bool pathExists(const std::string& path);
 
+// A path the user typed, as this system spells it on disk: on Windows as it
+// is (letter case never tells files apart there); elsewhere each component
+// looked up as Windows would find it, in any ASCII letter case (a component
+// that matches nothing stays as typed).
+std::string spelledOnDisk(const std::string& typedPath);
+
 // True when `path` names an existing file that is not a folder; the path as
 // given (the command line's paths are the user's own).
 bool isExistingFile(const std::string& path);
@@ -326,5 +332,23 @@ bool isLeadByte(char byte);
 // Prepares standard output for the run's byte-exact texts and tells whether
 // it is a terminal (each print then reaches it at once).
 bool prepareStandardOutput();
+
+// For as long as it lives, a console that standard output is shows the
+// program's bytes in the code page they are written in (Windows' ANSI code
+// page, as FileList.txt holds them), not in the console's own OEM one: names
+// beyond ASCII then read as in the listing. The console's code page is put
+// back after. Output to a file or a pipe, and every other system, is left as
+// it is.
+class ConsoleCodePage {
+ public:
+  ConsoleCodePage();
+  ~ConsoleCodePage();
+  ConsoleCodePage(const ConsoleCodePage&) = delete;
+  ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+  bool changed() const { return previous_ != 0; }
+
+ private:
+  unsigned previous_ = 0;  // the console's code page before, when it was changed
+};
 
 }  // namespace platform

@@ -104,6 +104,10 @@ bool isLeadByte(char) { return false; }
 
 bool listsNamesLowerCased() { return false; }
 
+// A terminal here shows the bytes as they are.
+ConsoleCodePage::ConsoleCodePage() = default;
+ConsoleCodePage::~ConsoleCodePage() = default;
+
 bool prepareStandardOutput() {
   const bool terminal = ::isatty(STDOUT_FILENO) == 1;
   // Without the block buffer the stream keeps its default; output is the same.

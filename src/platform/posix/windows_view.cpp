@@ -162,6 +162,8 @@ bool pathExists(const std::string& path) {
   return !path.empty() && posix::targetExists(posix::spellingOnDisk(path));
 }
 
+std::string spelledOnDisk(const std::string& typedPath) { return posix::spellingOnDisk(typedPath); }
+
 std::optional<std::vector<std::string>> profileValues(const std::string& filePath,
                                                       const std::vector<std::string>& sections,
                                                       const std::string& key) {

@@ -138,6 +138,8 @@ bool pathExists(const std::string& path) {
   return true;
 }
 
+std::string spelledOnDisk(const std::string& typedPath) { return typedPath; }
+
 bool isExistingFile(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -445,6 +447,18 @@ FolderText folderText(const SystemPaths&, std::string_view windowsText) {
 bool isLeadByte(char byte) { return IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0; }
 
 bool listsNamesLowerCased() { return true; }
+
+ConsoleCodePage::ConsoleCodePage() {
+  DWORD mode = 0;
+  if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) == 0) return;  // a file or a pipe
+  const UINT own = GetConsoleOutputCP();
+  if (own == GetACP() || SetConsoleOutputCP(GetACP()) == 0) return;
+  previous_ = own;
+}
+
+ConsoleCodePage::~ConsoleCodePage() {
+  if (previous_ != 0) SetConsoleOutputCP(previous_);
+}
 
 bool prepareStandardOutput() {
   // Text mode would turn the writer's CR LF into CR CR LF.
