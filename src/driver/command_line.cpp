@@ -21,10 +21,9 @@ bool asksForHelp(const std::string& argument) {
 }
 
 bool isKnownOption(const std::string& argument) {
-  for (const char* option : {kHelpOption, kVersionOption, kExplainOption, kOriginalsOption, kRestoreOption, kUndoOption}) {
-    if (argument == option) return true;
-  }
-  return asksForHelp(argument);
+  const auto options = {kHelpOption, kVersionOption, kExplainOption, kOriginalsOption, kRestoreOption, kUndoOption};
+  return asksForHelp(argument) ||
+         std::any_of(options.begin(), options.end(), [&](const char* option) { return argument == option; });
 }
 
 CommandLine formOnly(CommandLine::Form form) {

@@ -342,7 +342,7 @@ bool prepareStandardOutput();
 class ConsoleCodePage {
  public:
   ConsoleCodePage();
-  ~ConsoleCodePage();
+  ~ConsoleCodePage();  // NOLINT(performance-trivially-destructible): Windows' puts the code page back
   ConsoleCodePage(const ConsoleCodePage&) = delete;
   ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
   bool changed() const { return previous_ != 0; }

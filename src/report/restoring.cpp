@@ -1,5 +1,7 @@
 #include "report/restoring.h"
 
+#include <algorithm>
+
 #include "report/texts.h"
 
 namespace report {
@@ -106,8 +108,9 @@ void printUndo(TextOut& console, const restore::UndoReport& report) {
     }
   }
   console.print(report.markedUndone ? kUndoComplete : kUndoIncomplete);
-  int putBack = 0;
-  for (const PutBackFile& file : report.files) putBack += file.result == PutBackFile::Result::PutBack ? 1 : 0;
+  const auto putBack = static_cast<int>(std::count_if(report.files.begin(), report.files.end(), [](const PutBackFile& file) {
+    return file.result == PutBackFile::Result::PutBack;
+  }));
   console.print(formatText(kUndoSummary, putBack, static_cast<int>(report.files.size()) - putBack));
 }
 
