@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <stdexcept>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -134,6 +136,35 @@ TEST(CabinetReader, EntriesThatCannotBeSearchedAreNamedWithTheirReason) {
   laid.files = {{"beyond.bgl", 1000, 99500, 0}};
   testsupport::writeBytes(dir.path() / "beyond.cab", testsupport::cabinetBytes(laid));
   EXPECT_EQ(readCabinet(dir.path() / "beyond.cab").notRead, (NotRead{{"beyond.bgl", EntryProblem::BeyondFolder}}));
+}
+
+// A fault planted where the decoded bytes are taken: memory that runs out
+// names the entries of that folder "no memory" (not the cabinet's fault),
+// while another folder still comes out; any other failure of the visitor
+// comes back out of the reader, across the decoder, which is C.
+TEST(CabinetReader, AFailureWhileTakingTheBytesIsToldForWhatItIs) {
+  testsupport::TempDir dir;
+  LaidCabinet laid;
+  laid.folders = {testsupport::storedFolder(filled(1000, 1)), testsupport::storedFolder(filled(1000, 2))};
+  laid.files = {{"a.bgl", 100, 0, 0}, {"b.bgl", 100, 200, 0}, {"c.bgl", 100, 0, 1}};
+  const fs::path cabinet = dir.path() / "two.cab";
+  testsupport::writeBytes(cabinet, testsupport::cabinetBytes(laid));
+  std::vector<std::string> out;
+  const cabinets::CabinetReading reading = cabinets::readBglEntries(cabinet.string(), [&](const cabinets::EntryOut& entry) {
+    if (entry.name == "a.bgl") throw std::bad_alloc();
+    out.push_back(entry.name);
+  });
+  EXPECT_EQ(out, (std::vector<std::string>{"c.bgl"}));
+  ASSERT_EQ(reading.notRead.size(), 2U);
+  EXPECT_EQ(reading.notRead[0].name, "a.bgl");
+  EXPECT_EQ(reading.notRead[0].problem, EntryProblem::NoMemory);
+  EXPECT_EQ(reading.notRead[1].name, "b.bgl");
+  EXPECT_EQ(reading.notRead[1].problem, EntryProblem::NoMemory);
+  EXPECT_THROW(cabinets::readBglEntries(cabinet.string(),
+                                        [](const cabinets::EntryOut& entry) {
+                                          if (entry.name == "c.bgl") throw std::runtime_error("stop");
+                                        }),
+               std::runtime_error);
 }
 
 // Many entries over the same bytes, and chains of entries that overlap, come

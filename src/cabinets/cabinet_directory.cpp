@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "checks/byte_order.h"
+
 namespace cabinets {
 
 namespace {
@@ -53,9 +55,7 @@ class FieldReader {
   std::uint32_t little(std::size_t width) {
     std::array<std::uint8_t, 4> field{};
     if (!bytes(std::span(field).first(width))) return 0;
-    std::uint32_t value = 0;
-    for (std::size_t i = width; i-- > 0;) value = value << 8 | field[i];
-    return value;
+    return width == 1 ? field[0] : width == 2 ? checks::readWord(field.data()) : checks::readDword(field.data());
   }
 
   const PartBytes& part_;
@@ -147,10 +147,7 @@ DirectoryReading readDirectory(const PartBytes& part) {
 std::uint32_t cabinetChecksum(std::span<const std::uint8_t> bytes, std::uint32_t seed) {
   std::uint32_t sum = seed;
   std::size_t i = 0;
-  for (; i + 4 <= bytes.size(); i += 4) {
-    sum ^= static_cast<std::uint32_t>(bytes[i]) | static_cast<std::uint32_t>(bytes[i + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[i + 2]) << 16 | static_cast<std::uint32_t>(bytes[i + 3]) << 24;
-  }
+  for (; i + 4 <= bytes.size(); i += 4) sum ^= checks::readDword(bytes.data() + i);
   // The last one to three bytes, the first of them the highest.
   std::uint32_t tail = 0;
   for (; i < bytes.size(); ++i) tail = tail << 8 | bytes[i];
@@ -169,8 +166,8 @@ FolderBlocks walkBlocks(const PartBytes& part, const ListedFolder& folder, std::
     block.checksum = reader.u32();
     std::array<std::uint8_t, 4> sizes{};
     reader.bytes(sizes);
-    block.compressedSize = static_cast<std::uint16_t>(sizes[0] | sizes[1] << 8);
-    block.uncompressedSize = static_cast<std::uint16_t>(sizes[2] | sizes[3] << 8);
+    block.compressedSize = checks::readWord(sizes.data());
+    block.uncompressedSize = checks::readWord(sizes.data() + 2);
     block.dataOffset = position + 8 + dataReserve;
     data.resize(block.compressedSize);
     if (reader.cutShort() || part.readAt(block.dataOffset, data) != data.size()) {

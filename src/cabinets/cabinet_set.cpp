@@ -15,13 +15,6 @@ constexpr std::size_t kMaxParts = 1000;
 // A data block's compressed size is a 16-bit field.
 constexpr std::uint32_t kMaxBlockBytes = 0xFFFF;
 
-bool sameAsciiName(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 // The file beside `cabinet` that a set's header names: the name as written,
 // else the first whose name differs only in the letter case of ASCII letters
 // (a CD's names are ASCII; its copy on disk may be spelled in any case).
@@ -32,7 +25,7 @@ std::optional<std::string> partBeside(const std::string& cabinet, const std::str
   const auto exact = std::find(contents.files.begin(), contents.files.end(), name);
   if (exact != contents.files.end()) return folder + *exact;
   const auto anyCase = std::find_if(contents.files.begin(), contents.files.end(),
-                                    [&](const std::string& file) { return sameAsciiName(file, name); });
+                                    [&](const std::string& file) { return platform::sameAsciiFolded(file, name); });
   if (anyCase != contents.files.end()) return folder + *anyCase;
   return std::nullopt;
 }

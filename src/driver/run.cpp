@@ -1,7 +1,6 @@
 #include "driver/run.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <optional>
 
@@ -58,7 +57,7 @@ void explainIfAsked(RunState& state, const std::string& configPath) {
 // program was started in is read from that folder, since the run makes its
 // own folder the current one; in any letter case, as on Windows.
 std::string placeToSearch(const RunRequest& request, const std::string& typed) {
-  const bool driveOnly = typed.size() == 2 && typed[1] == ':' && std::isalpha(static_cast<unsigned char>(typed[0])) != 0;
+  const bool driveOnly = typed.size() == 2 && platform::isDrivePath(typed + "\\");
   const std::string place = driveOnly ? typed + "\\" : typed;
   if (platform::isDrivePath(place)) {
     const platform::FolderText folder = platform::folderText(request.paths, place);

@@ -41,12 +41,12 @@ std::vector<std::pair<platform::Path, bool>> badFilesOf(const checks::BadFileLis
 // facility section is sound, so the change may have been wanted.
 void markSoundButChanged(const checks::BadFileLists& lists, std::vector<OriginalFinding>& findings) {
   std::unordered_set<std::string> formatErrors;
+  std::unordered_set<std::string> checksumErrors;
   for (const checks::BadFileRecord& record : lists.formatErrorList) formatErrors.insert(record.path.shown());
+  for (const checks::BadFileRecord& record : lists.checksumErrorList) checksumErrors.insert(record.path.shown());
   for (OriginalFinding& finding : findings) {
     const std::string shown = finding.badPath.shown();
-    const bool checksumBad = std::any_of(lists.checksumErrorList.begin(), lists.checksumErrorList.end(),
-                                         [&](const checks::BadFileRecord& record) { return record.path.shown() == shown; });
-    finding.soundButChanged = checksumBad && formatErrors.count(shown) == 0;
+    finding.soundButChanged = checksumErrors.count(shown) != 0 && formatErrors.count(shown) == 0;
   }
 }
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -128,9 +127,7 @@ std::optional<std::string> registryText(const SystemPaths&, const char* key, con
 
 bool pathExists(const std::string& path) {
   // The search finds no drive's root ("D:\\"): the root is asked for its attributes.
-  const bool driveRoot = path.size() == 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/') &&
-                         std::isalpha(static_cast<unsigned char>(path[0])) != 0;
-  if (driveRoot) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (path.size() == 3 && isDrivePath(path)) return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   WIN32_FIND_DATAA found;
   const HANDLE search = FindFirstFileA(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
